@@ -1,0 +1,59 @@
+#pragma once
+// Fonts with GDI semantics: a font is made from the fields of a LOGFONT and answers the text
+// metrics GDI would give, in logical units of the canvas it is used on. Fonts are shared and
+// cached: the same LogFont always gives the same object.
+
+#include "Gdi.h"
+
+#include <QFont>
+#include <QList>
+#include <QRawFont>
+#include <QStringView>
+#include <QHash>
+#include <array>
+#include <memory>
+
+namespace vek {
+
+class GdiFont {
+public:
+    // The cached font for these fields. Never null.
+    static std::shared_ptr<const GdiFont> get(const LogFont& lf);
+
+    const LogFont& logFont() const { return m_lf; }
+    // The Qt font to paint with, pixel size in logical units, hinting off.
+    const QFont& qfont() const { return m_font; }
+    // The raw font for glyph look-ups when painting with explicit positions.
+    const QRawFont& rawFont() const { return m_raw; }
+
+    // GDI text metrics (TEXTMETRIC), rounded as GDI rounds them.
+    int ascent() const { return m_ascent; }
+    int descent() const { return m_descent; }
+    int height() const { return m_ascent + m_descent; } // tmHeight
+    int internalLeading() const { return m_internalLeading; }
+    int averageCharWidth() const { return m_avgWidth; }
+
+    // Whole advance of one character, logical units.
+    int advance(char16_t c) const;
+    // Sum of the advances.
+    int textWidth(QStringView text) const;
+    // The advance of every character of text, appended to dx.
+    void advances(QStringView text, QList<int>& dx) const;
+
+    explicit GdiFont(const LogFont& lf); // use get()
+
+private:
+    LogFont m_lf;
+    QFont m_font;
+    QRawFont m_raw;
+    int m_ascent = 0;
+    int m_descent = 0;
+    int m_internalLeading = 0;
+    int m_avgWidth = 0;
+    mutable std::array<int, 256> m_latinAdvances{}; // cache for U+0000..U+00FF, -1 = not measured
+    mutable QHash<char16_t, int> m_otherAdvances;
+};
+
+using GdiFontPtr = std::shared_ptr<const GdiFont>;
+
+} // namespace vek
