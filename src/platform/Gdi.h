@@ -15,12 +15,20 @@ using ColorRef = std::uint32_t;
 constexpr ColorRef rgb(int r, int g, int b) {
     return ColorRef(r & 0xff) | (ColorRef(g & 0xff) << 8) | (ColorRef(b & 0xff) << 16);
 }
-inline QColor toQColor(ColorRef c) { return QColor(int(c & 0xff), int((c >> 8) & 0xff), int((c >> 16) & 0xff)); }
-inline ColorRef fromQColor(const QColor& c) { return rgb(c.red(), c.green(), c.blue()); }
+inline QColor toQColor(ColorRef c) {
+    return QColor(int(c & 0xff), int((c >> 8) & 0xff), int((c >> 16) & 0xff));
+}
+inline ColorRef fromQColor(const QColor& c) {
+    return rgb(c.red(), c.green(), c.blue());
+}
 
 // Rounds to the nearest integer, halves to even (the rounding of every computed pixel value).
-inline int roundHalfEven(long double v) { return int(std::nearbyintl(v)); }
-inline int roundHalfEven(double v) { return int(std::nearbyint(v)); }
+inline int roundHalfEven(long double v) {
+    return int(std::nearbyintl(v));
+}
+inline int roundHalfEven(double v) {
+    return int(std::nearbyint(v));
+}
 
 // DrawText format flags.
 enum DrawTextFlag : unsigned {
@@ -41,7 +49,12 @@ enum DrawTextFlag : unsigned {
 };
 
 // ExtTextOut options.
-enum ExtTextOutOption : unsigned { ETO_OPAQUE = 0x2, ETO_CLIPPED = 0x4, ETO_GLYPH_INDEX = 0x10, ETO_PDY = 0x2000 };
+enum ExtTextOutOption : unsigned {
+    ETO_OPAQUE = 0x2,
+    ETO_CLIPPED = 0x4,
+    ETO_GLYPH_INDEX = 0x10,
+    ETO_PDY = 0x2000
+};
 
 // Background modes.
 enum BkMode : int { TRANSPARENT = 1, OPAQUE = 2 };
@@ -59,7 +72,14 @@ enum MapMode : int {
 };
 
 // Pen and brush styles.
-enum PenStyle : std::uint32_t { PS_SOLID = 0, PS_DASH = 1, PS_DOT = 2, PS_DASHDOT = 3, PS_DASHDOTDOT = 4, PS_NULL = 5 };
+enum PenStyle : std::uint32_t {
+    PS_SOLID = 0,
+    PS_DASH = 1,
+    PS_DOT = 2,
+    PS_DASHDOT = 3,
+    PS_DASHDOTDOT = 4,
+    PS_NULL = 5
+};
 enum BrushStyle : std::uint32_t { BS_SOLID = 0, BS_NULL = 1, BS_HATCHED = 2 };
 
 // Character sets of logical fonts.

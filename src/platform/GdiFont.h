@@ -6,10 +6,10 @@
 #include "Gdi.h"
 
 #include <QFont>
+#include <QHash>
 #include <QList>
 #include <QRawFont>
 #include <QStringView>
-#include <QHash>
 #include <array>
 #include <memory>
 

@@ -12,11 +12,16 @@ constexpr quint32 kEmrHeader = 1;
 constexpr quint32 kEmfSignature = 0x464D4520; // " EMF"
 constexpr qsizetype kMinHeader = 88;
 
-qint32 readI32(const QByteArray& b, qsizetype off) { return qFromLittleEndian<qint32>(b.constData() + off); }
-quint32 readU32(const QByteArray& b, qsizetype off) { return qFromLittleEndian<quint32>(b.constData() + off); }
+qint32 readI32(const QByteArray& b, qsizetype off) {
+    return qFromLittleEndian<qint32>(b.constData() + off);
+}
+quint32 readU32(const QByteArray& b, qsizetype off) {
+    return qFromLittleEndian<quint32>(b.constData() + off);
+}
 
 QRect readRectL(const QByteArray& b, qsizetype off) {
-    return QRect(QPoint(readI32(b, off), readI32(b, off + 4)), QPoint(readI32(b, off + 8), readI32(b, off + 12)));
+    return QRect(QPoint(readI32(b, off), readI32(b, off + 4)),
+                 QPoint(readI32(b, off + 8), readI32(b, off + 12)));
 }
 
 } // namespace
@@ -35,7 +40,8 @@ void TMetafile::setBytes(QByteArray bytes) {
 
 void TMetafile::readHeader() {
     const QString invalid = QStringLiteral("Nieprawidłowy metaplik");
-    if (m_bytes.size() < kMinHeader || readU32(m_bytes, 0) != kEmrHeader || readU32(m_bytes, 40) != kEmfSignature)
+    if (m_bytes.size() < kMinHeader || readU32(m_bytes, 0) != kEmrHeader ||
+        readU32(m_bytes, 40) != kEmfSignature)
         throw EInvalidGraphic(invalid);
     const quint32 headerSize = readU32(m_bytes, 4);
     const quint32 nBytes = readU32(m_bytes, 48);
