@@ -71,6 +71,14 @@ QByteArray patched(QByteArrayView rec, qsizetype off, std::uint32_t value) {
     return b;
 }
 
+// A device coordinate or extent as a record field, kept well inside 32 bits whatever the
+// picture's mapping asks for.
+int toField(double v) {
+    if (!(v == v))
+        return 0;
+    return int(std::llround(std::clamp(v, -1073741824.0, 1073741824.0)));
+}
+
 bool isStock(std::uint32_t h) {
     return (h & emr::STOCK_OBJECT) != 0;
 }
@@ -155,14 +163,14 @@ void EmfEmbedder::writeMapping() {
     const double ax = m_a.x() * r.x(), ay = m_a.y() * r.y();
     const double k = std::max(std::abs(ax), std::abs(ay)) < 16384 ? 65536 : 1;
     auto nonZero = [](double v) {
-        const long long i = std::llround(v);
-        return int(i != 0 ? i : (v < 0 ? -1 : 1));
+        const int i = toField(v);
+        return i != 0 ? i : (v < 0 ? -1 : 1);
     };
     const QPointF org = toDevice(QPointF(m_map.viewportOrg));
     m_out.record(emr::SETWINDOWORGEX, {m_map.windowOrg.x(), m_map.windowOrg.y()});
     m_out.record(emr::SETWINDOWEXTEX, {int(k), int(k)});
     m_out.record(emr::SETVIEWPORTEXTEX, {nonZero(ax * k), nonZero(ay * k)});
-    m_out.record(emr::SETVIEWPORTORGEX, {int(std::lround(org.x())), int(std::lround(org.y()))});
+    m_out.record(emr::SETVIEWPORTORGEX, {toField(org.x()), toField(org.y())});
 }
 
 void EmfEmbedder::mappingRecord(const EmfRecord& rec) {
@@ -203,12 +211,12 @@ void EmfEmbedder::mappingRecord(const EmfRecord& rec) {
 }
 
 void EmfEmbedder::restoreRecord(const EmfRecord& rec) {
-    const int rel = rec.i32(8);
-    const int depth = int(m_saved.size());
-    const int n = rel < 0 ? -rel : depth - rel + 1; // levels popped
+    const long long rel = rec.i32(8);
+    const auto depth = static_cast<long long>(m_saved.size());
+    const long long n = rel < 0 ? -rel : depth - rel + 1; // levels popped
     if (rel == 0 || n < 1 || n > depth)
         return;
-    m_out.record(emr::RESTOREDC, {-n});
+    m_out.record(emr::RESTOREDC, {-int(n)});
     m_map = m_saved[std::size_t(depth - n)];
     m_saved.resize(std::size_t(depth - n));
 }
@@ -243,8 +251,8 @@ void EmfEmbedder::clipRegionRecord(const EmfRecord& rec) {
         const QRectF r = QRectF(toDevice(QPointF(rec.i32(off), rec.i32(off + 4))),
                                 toDevice(QPointF(rec.i32(off + 8), rec.i32(off + 12))))
                              .normalized();
-        const QRect ri(QPoint(int(std::lround(r.left())), int(std::lround(r.top()))),
-                       QPoint(int(std::lround(r.right())) - 1, int(std::lround(r.bottom())) - 1));
+        const QRect ri(QPoint(toField(r.left()), toField(r.top())),
+                       QPoint(toField(r.right()) - 1, toField(r.bottom()) - 1));
         if (!ri.isEmpty())
             rects.push_back(ri);
     }

@@ -2,9 +2,12 @@
 // pictures drawn into a page, and the size of a dense page.
 #include "platform/MetafileCanvas.h"
 #include "platform/DrawText.h"
+#include "platform/EmfPlayer.h"
 #include "platform/EmfWalk.h"
+#include "platform/PainterCanvas.h"
 
 #include <QFile>
+#include <QPainter>
 #include <QtEndian>
 #include <gtest/gtest.h>
 #include <map>
@@ -287,5 +290,87 @@ TEST(MetafileCanvas, DensePageStaysSmall) {
         QFile f(QString::fromLocal8Bit(out));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(page.bytes());
+    }
+}
+
+namespace {
+
+void drawMixedScene(GdiCanvas& c, const TMetafile& picture) {
+    c.setBkMode(TRANSPARENT);
+    c.fillRect(QRect(0, 0, 1429, 2000), rgb(255, 255, 255));
+    drawDensePage(c);
+    c.selectPen(LogPen{PS_SOLID, 3, rgb(0, 0, 200)});
+    c.selectBrush(LogBrush{BS_SOLID, rgb(255, 230, 150), 0});
+    c.rectangle(QRect(100, 1950 - 300, 400, 200));
+    c.fillRect(QRect(600, 1700, 120, 80), rgb(0, 160, 0));
+    const int level = c.saveDC();
+    c.intersectClipRect(QRect(800, 1650, 150, 150));
+    c.selectPen(LogPen{PS_SOLID, 8, rgb(200, 0, 0)});
+    c.polyline({QPoint(780, 1640), QPoint(1000, 1900), QPoint(780, 1900)});
+    c.restoreDC(level);
+    QImage img(60, 40, QImage::Format_RGB32);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 60; ++x)
+            img.setPixel(x, y, qRgb(x * 4, y * 6, 128));
+    c.stretchImage(QRect(1000, 1650, 180, 120), img);
+    c.stretchDraw(QRect(1200, 1800, 200, 150), picture);
+}
+
+// Share of pixels that differ by more than a small amount in any channel.
+double differingShare(const QImage& a, const QImage& b) {
+    qsizetype differ = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            if (std::abs(qRed(p) - qRed(q)) > 80 || std::abs(qGreen(p) - qGreen(q)) > 80 ||
+                std::abs(qBlue(p) - qBlue(q)) > 80)
+                ++differ;
+        }
+    }
+    return double(differ) / (double(a.width()) * a.height());
+}
+
+} // namespace
+
+TEST(MetafileCanvas, RecordedPagePlaysLikeTheDirectDrawing) {
+    TMetafile picture;
+    picture.setSize(QSize(200, 150));
+    {
+        MetafileCanvas c(picture);
+        c.selectPen(LogPen{PS_SOLID, 4, rgb(128, 0, 128)});
+        c.moveTo(0, 0);
+        c.lineTo(199, 149);
+        c.selectFont(GdiFont::get(face(u"Times New Roman"_s, -30)));
+        c.setBkMode(TRANSPARENT);
+        c.extTextOut(20, 90, 0, nullptr, u"Logo", nullptr);
+    }
+    TMetafile page;
+    page.setPageSize();
+    {
+        MetafileCanvas c(page);
+        drawMixedScene(c, picture);
+    }
+    QImage played(1429, 2000, QImage::Format_RGB32);
+    played.fill(Qt::white);
+    {
+        QPainter p(&played);
+        const EmfPlayResult r = playEmf(p, QRectF(0, 0, 1429, 2000), page);
+        EXPECT_TRUE(r.valid);
+        EXPECT_EQ(r.skipped, 0);
+        EXPECT_FALSE(r.truncated);
+    }
+    QImage direct(1429, 2000, QImage::Format_RGB32);
+    direct.fill(Qt::white);
+    {
+        QPainter p(&direct);
+        PainterCanvas c(p);
+        drawMixedScene(c, picture);
+    }
+    EXPECT_LT(differingShare(played, direct), 0.003);
+    // Something was drawn at all: text, the image and the picture.
+    EXPECT_NE(played.pixel(1100, 1700), qRgb(255, 255, 255));
+    if (!qEnvironmentVariableIsEmpty("VEK_ROUNDTRIP_DUMP")) {
+        played.save(qEnvironmentVariable("VEK_ROUNDTRIP_DUMP") + u"-played.png"_s);
+        direct.save(qEnvironmentVariable("VEK_ROUNDTRIP_DUMP") + u"-direct.png"_s);
     }
 }
