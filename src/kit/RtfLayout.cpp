@@ -149,6 +149,9 @@ const Layout::Paragraph& Layout::paragraph(const QTextBlock& block) {
 
 // The advance of a tab at x: to the next tab stop, or to the next multiple of half an inch.
 int Layout::tabAdvance(const Paragraph& p, int x) const {
+    if (p.first < 0 && x < p.left &&
+        std::none_of(p.tabs.begin(), p.tabs.end(), [&](int t) { return t > x && t < p.left; }))
+        return p.left - x; // a hanging indent is a tab stop of its own
     for (int stop : p.tabs) {
         if (stop > x)
             return stop - x;

@@ -25,7 +25,7 @@ namespace rtf {
 struct LayoutOptions {
     int dpiX = 96;
     int dpiY = 96;
-    bool justify = true; // justified paragraphs really justified
+    bool justify = true;    // justified paragraphs really justified
     ColorRef autoColor = 0; // colour of text without its own
 };
 
@@ -37,12 +37,12 @@ struct RunStyle {
     ColorRef back = 0;
     bool underline = false;
     bool strike = false;
-    int rise = 0; // baseline shift, upwards
+    int rise = 0;   // baseline shift, upwards
     int ascent = 0; // above the line's baseline, rise included
     int descent = 0;
-    int lineWidth = 1; // underline and strike-out thickness
+    int lineWidth = 1;    // underline and strike-out thickness
     int underlinePos = 1; // below the baseline
-    int strikePos = 0; // above the baseline
+    int strikePos = 0;    // above the baseline
     // Pictures.
     int pictureKind = 0;
     QString pictureName;
@@ -70,7 +70,7 @@ public:
     int textLength() const;
 
     struct Result {
-        int next = 0; // first character not laid out (textLength() when all were)
+        int next = 0;   // first character not laid out (textLength() when all were)
         int bottom = 0; // bottom of the last line laid out (box top when none)
         int lines = 0;
     };
@@ -81,9 +81,9 @@ private:
     struct Paragraph {
         QTextBlock block;
         QString text;
-        std::vector<int> style; // per character
+        std::vector<int> style;   // per character
         std::vector<int> advance; // natural advance per character (tabs: 0)
-        int markStyle = 0; // style of the paragraph mark
+        int markStyle = 0;        // style of the paragraph mark
         Qt::Alignment align = Qt::AlignLeft;
         int left = 0, right = 0, first = 0, before = 0, after = 0;
         int lineSpacing = 0; // twips as written
@@ -103,8 +103,8 @@ private:
     void measureHeight(const Paragraph& p, LaidLine& line) const;
     static void beginDrawing(GdiCanvas& canvas);
     void drawLine(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, const QRect& box) const;
-    void drawSegment(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, int from, int to,
-                     int x, const QRect& box) const;
+    void drawSegment(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, int from, int to, int x,
+                     const QRect& box) const;
     void drawPicture(GdiCanvas& canvas, const RunStyle& s, const QRect& r) const;
 
     const QTextDocument& m_doc;

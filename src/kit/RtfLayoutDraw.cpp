@@ -25,8 +25,7 @@ void Layout::beginDrawing(GdiCanvas& canvas) {
     canvas.setBkMode(TRANSPARENT);
 }
 
-void Layout::drawLine(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line,
-                      const QRect& box) const {
+void Layout::drawLine(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, const QRect& box) const {
     int x = box.x() + line.x;
     int i = line.start;
     while (i < line.contentEnd) {
@@ -56,8 +55,8 @@ void Layout::drawLine(GdiCanvas& canvas, const Paragraph& p, const LaidLine& lin
     }
 }
 
-void Layout::drawSegment(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, int from, int to,
-                         int x, const QRect&) const {
+void Layout::drawSegment(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, int from, int to, int x,
+                         const QRect&) const {
     const RunStyle& s = m_styles[std::size_t(p.style[std::size_t(from)])];
     const auto first = line.advances.begin() + (from - line.start);
     const std::vector<int> dx(first, first + (to - from));

@@ -105,20 +105,18 @@ void Reader::readControl() {
 
 void Reader::controlSymbol(char c) {
     if (c == '\'') {
-        int value = -1;
-        if (m_pos + 1 < m_in.size()) {
-            const int hi = hexValue(m_in[m_pos]);
-            const int lo = hexValue(m_in[m_pos + 1]);
-            if (hi >= 0 && lo >= 0) {
-                value = hi * 16 + lo;
-                m_pos += 2;
-            }
+        // Two hex digits make a byte; a truncated escape is dropped with its one digit.
+        int value = 0;
+        int digits = 0;
+        while (digits < 2 && m_pos < m_in.size() && hexValue(m_in[m_pos]) >= 0) {
+            value = value * 16 + hexValue(m_in[m_pos++]);
+            ++digits;
         }
         if (m_skipChars > 0) {
             --m_skipChars;
             return;
         }
-        if (value >= 0)
+        if (digits == 2)
             textByte(static_cast<unsigned char>(value), true);
         return;
     }

@@ -88,8 +88,7 @@ QTextCharFormat Reader::charFormat() const {
         f.setForeground(*m_colors[std::size_t(c.color)]);
     else
         f.setProperty(AutoColorProperty, true);
-    if (c.highlight > 0 && std::size_t(c.highlight) < m_colors.size() &&
-        m_colors[std::size_t(c.highlight)])
+    if (c.highlight > 0 && std::size_t(c.highlight) < m_colors.size() && m_colors[std::size_t(c.highlight)])
         f.setBackground(*m_colors[std::size_t(c.highlight)]);
     return f;
 }

@@ -33,7 +33,7 @@ struct CharState {
     bool underline = false;
     bool strike = false;
     bool hidden = false;
-    int vertical = 0; // 1 superscript, -1 subscript
+    int vertical = 0;    // 1 superscript, -1 subscript
     int unicodeSkip = 1; // \uc
     bool operator==(const CharState&) const = default;
 };
@@ -73,8 +73,8 @@ struct Picture {
     PictureKind kind = PictureKind::None;
     QByteArray data;
     int pendingNibble = -1;
-    int picw = 0, pich = 0; // pixels, or 0.01 mm for metafiles
-    int goalw = 0, goalh = 0; // twips
+    int picw = 0, pich = 0;         // pixels, or 0.01 mm for metafiles
+    int goalw = 0, goalh = 0;       // twips
     int scalex = 100, scaley = 100; // percent
 };
 

@@ -11,13 +11,23 @@ namespace vek::rtf {
 namespace {
 
 // Destinations whose content is never shown, whether or not they are marked ignorable.
-constexpr std::array<const char*, 33> kSkippedDestinations = {
-    "stylesheet", "info",      "header",     "headerl",     "headerr",    "headerf",
-    "footer",     "footerl",   "footerr",    "footerf",     "footnote",   "fldinst",
-    "nonshppict", "pn",        "xe",         "tc",          "txe",        "annotation",
-    "atnid",      "atnauthor", "themedata",  "colorschememapping",       "latentstyles",
-    "datastore",  "xmlnstbl",  "rsidtbl",    "listtable",   "listoverridetable",
-    "generator",  "revtbl",    "filetbl",    "objdata",     "template"};
+constexpr std::array<const char*, 33> kSkippedDestinations = {"stylesheet",   "info",
+                                                              "header",       "headerl",
+                                                              "headerr",      "headerf",
+                                                              "footer",       "footerl",
+                                                              "footerr",      "footerf",
+                                                              "footnote",     "fldinst",
+                                                              "nonshppict",   "pn",
+                                                              "xe",           "tc",
+                                                              "txe",          "annotation",
+                                                              "atnid",        "atnauthor",
+                                                              "themedata",    "colorschememapping",
+                                                              "latentstyles", "datastore",
+                                                              "xmlnstbl",     "rsidtbl",
+                                                              "listtable",    "listoverridetable",
+                                                              "generator",    "revtbl",
+                                                              "filetbl",      "objdata",
+                                                              "template"};
 
 bool isSkippedDestination(QByteArrayView word) {
     return std::any_of(kSkippedDestinations.begin(), kSkippedDestinations.end(),
@@ -200,11 +210,11 @@ bool Reader::specialCharacterWord(QByteArrayView word, int param) {
         const char* word;
         char16_t ch;
     };
-    static constexpr Named kNamed[] = {
-        {"line", 0x2028},    {"tab", u'\t'},      {"cell", u'\t'},     {"emdash", 0x2014},
-        {"endash", 0x2013},  {"emspace", 0x2003}, {"enspace", 0x2002}, {"qmspace", 0x2005},
-        {"bullet", 0x2022},  {"lquote", 0x2018},  {"rquote", 0x2019},  {"ldblquote", 0x201C},
-        {"rdblquote", 0x201D}};
+    static constexpr Named kNamed[] = {{"line", 0x2028},     {"tab", u'\t'},      {"cell", u'\t'},
+                                       {"emdash", 0x2014},   {"endash", 0x2013},  {"emspace", 0x2003},
+                                       {"enspace", 0x2002},  {"qmspace", 0x2005}, {"bullet", 0x2022},
+                                       {"lquote", 0x2018},   {"rquote", 0x2019},  {"ldblquote", 0x201C},
+                                       {"rdblquote", 0x201D}};
     if (word == "par" || word == "page" || word == "sect" || word == "row") {
         paragraphBreak();
         return true;
