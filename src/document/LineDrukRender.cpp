@@ -151,7 +151,8 @@ int TPole::GetHeight() {
     if (Kind == KindPicture) {
         // The picture spans the page width; a missing or zero-width picture has no height.
         if (Picture && Picture->width() > 0)
-            Height = int(qint64(Owner->MmToPxX(kPageWidthMm)) * Picture->height() / Picture->width());
+            Height = int(std::clamp<qint64>(
+                qint64(Owner->MmToPxX(kPageWidthMm)) * Picture->height() / Picture->width(), 0, 100'000'000));
     } else if (Kind == KindRichText) {
         Height = richTextHeight(*this) + Owner->MmToPxY(0.5) + Owner->MmToPxY(1);
     } else {
