@@ -7,7 +7,7 @@
 
 namespace vek::test {
 
-WPrintout kosztorys(int sections = 8, int itemsPerSection = 12, quint8 version = 7);
+WPrintout kosztorys(int sections = 8, int itemsPerSection = 15, quint8 version = 7);
 
 // Rich text (RTF) with Polish letters escaped in Windows-1250.
 QByteArray rtfParagraphs(const QStringList& paragraphs);
