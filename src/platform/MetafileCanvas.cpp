@@ -267,7 +267,7 @@ void MetafileCanvas::useFont() {
     select(m_dc.emitted.font, objectFor(want));
 }
 
-void MetafileCanvas::useTextColours() {
+void MetafileCanvas::useTextColours(bool opaqueBox) {
     Emitted& e = m_dc.emitted;
     if (e.textColor != m_dc.textColor) {
         m_out.record(emr::SETTEXTCOLOR, {std::int32_t(m_dc.textColor)});
@@ -277,7 +277,7 @@ void MetafileCanvas::useTextColours() {
         m_out.record(emr::SETBKMODE, {m_dc.bkMode});
         e.bkMode = m_dc.bkMode;
     }
-    if (m_dc.bkMode == OPAQUE && e.bkColor != m_dc.bkColor) {
+    if ((m_dc.bkMode == OPAQUE || opaqueBox) && e.bkColor != m_dc.bkColor) {
         m_out.record(emr::SETBKCOLOR, {std::int32_t(m_dc.bkColor)});
         e.bkColor = m_dc.bkColor;
     }
@@ -393,7 +393,7 @@ void MetafileCanvas::extTextOut(int x, int y, unsigned options, const QRect* rec
     if (!open() || (text.isEmpty() && !(options & ETO_OPAQUE)))
         return;
     useFont();
-    useTextColours();
+    useTextColours((options & ETO_OPAQUE) != 0);
     QList<int> advances;
     if (dx)
         advances = QList<int>(dx, dx + text.size());

@@ -115,7 +115,8 @@ private:
     void usePen();
     void useBrush(const LogBrush& brush);
     void useFont();
-    void useTextColours();
+    // Text colour and background mode; the background colour too when it is painted.
+    void useTextColours(bool opaqueBox);
     void select(std::optional<std::uint32_t>& emitted, std::uint32_t handle);
     std::uint32_t objectFor(const CachedObject& wanted);
     std::uint32_t newHandle(CachedObject::Kind kind);
