@@ -131,6 +131,7 @@ private:
     void writeMapping(std::uint32_t type, int a, int b);
     bool open() const { return m_target != nullptr; }
     void readExisting();
+    QSize frameExtent() const; // 0.01 mm
 
     TMetafile* m_target;
     int m_logPixels;
