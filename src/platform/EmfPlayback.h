@@ -54,6 +54,8 @@ private:
     bool createPatternBrush(const EmfRecord& r);
     bool extTextOut(const EmfRecord& r);
     bool smallTextOut(const EmfRecord& r);
+    bool polyTextOut(const EmfRecord& r);
+    bool textOut(const EmfRecord& r, std::int64_t at, bool wide, bool advanced, bool mayOmitRect);
     bool stretchDib(const EmfRecord& r);
     bool blt(const EmfRecord& r);
     bool gradientFill(const EmfRecord& r);
