@@ -378,8 +378,11 @@ void PainterDC::flattenPath() {
 
 void PainterDC::widenPath() {
     const QTransform t = logicalToDevice();
+    const double width = std::max(1.0, m_s.pen.width * std::hypot(t.m11(), t.m12()));
+    if (!std::isfinite(width) || width > 1e6)
+        return;
     QPainterPathStroker stroker(makePen());
-    stroker.setWidth(std::max(1.0, m_s.pen.width * std::hypot(t.m11(), t.m12())));
+    stroker.setWidth(width);
     m_path = stroker.createStroke(m_path);
 }
 
