@@ -1,7 +1,11 @@
 #pragma once
 // Fonts with GDI semantics: a font is made from the fields of a LOGFONT and answers the text
 // metrics GDI would give, in logical units of the canvas it is used on. Fonts are shared and
-// cached: the same LogFont always gives the same object.
+// cached: the same LogFont always gives the same object (the cache is not thread-safe; fonts are
+// made on the GUI thread).
+//
+// Windows faces are looked up through fontconfig after mapping the usual Windows names onto the
+// metric-compatible Liberation faces, so text measures as it did on Windows.
 
 #include "Gdi.h"
 
@@ -19,12 +23,23 @@ class GdiFont {
 public:
     // The cached font for these fields. Never null.
     static std::shared_ptr<const GdiFont> get(const LogFont& lf);
+    // The family fontconfig is asked for in place of a Windows face name.
+    static QString familyFor(const QString& faceName);
 
     const LogFont& logFont() const { return m_lf; }
-    // The Qt font to paint with, pixel size in logical units, hinting off.
+    // The Qt font to paint with, pixel size in logical units (the em rounded to whole pixels),
+    // stretched to the requested average width, hinting off.
     const QFont& qfont() const { return m_font; }
-    // The raw font for glyph look-ups when painting with explicit positions.
+    // The raw font for glyph look-ups when painting with explicit positions. Its pixel size is the
+    // exact em; it carries no stretch: scale x by stretchFactor() when painting with it.
     const QRawFont& rawFont() const { return m_raw; }
+    // Exact em size in logical units.
+    double emSize() const { return m_em; }
+    // Horizontal scale that makes the face reach the requested average character width (1 when
+    // the LogFont asks for no width).
+    double stretchFactor() const { return m_stretch; }
+    // Rotation of the baseline, degrees counter-clockwise (lfEscapement / 10).
+    double escapementDegrees() const { return m_lf.escapement / 10.0; }
 
     // GDI text metrics (TEXTMETRIC), rounded as GDI rounds them.
     int ascent() const { return m_ascent; }
@@ -43,15 +58,19 @@ public:
     explicit GdiFont(const LogFont& lf); // use get()
 
 private:
+    int measureAdvance(char32_t c) const;
+
     LogFont m_lf;
     QFont m_font;
     QRawFont m_raw;
+    double m_em = 0;
+    double m_stretch = 1;
     int m_ascent = 0;
     int m_descent = 0;
     int m_internalLeading = 0;
     int m_avgWidth = 0;
     mutable std::array<int, 256> m_latinAdvances{}; // cache for U+0000..U+00FF, -1 = not measured
-    mutable QHash<char16_t, int> m_otherAdvances;
+    mutable QHash<char32_t, int> m_otherAdvances;
 };
 
 using GdiFontPtr = std::shared_ptr<const GdiFont>;

@@ -1,6 +1,7 @@
 #include "Metafile.h"
 
 #include "Errors.h"
+#include "Gdi.h"
 
 #include <QtEndian>
 #include <cmath>
@@ -38,6 +39,17 @@ void TMetafile::setBytes(QByteArray bytes) {
     readHeader();
 }
 
+void TMetafile::setBytes(QByteArray bytes, QSize size) {
+    setBytes(std::move(bytes));
+    m_size = size;
+}
+
+void TMetafile::setPageSize(int logPixels) {
+    const auto px = [logPixels](double mm) { return roundHalfEven(logPixels * mm / 25.4 * 1.8); };
+    setSize(QSize(px(210), px(294)));
+    m_frame = QRect(QPoint(0, 0), QPoint(21000, 29400));
+}
+
 void TMetafile::readHeader() {
     const QString invalid = QStringLiteral("Nieprawidłowy metaplik");
     if (m_bytes.size() < kMinHeader || readU32(m_bytes, 0) != kEmrHeader ||
@@ -61,8 +73,8 @@ void TMetafile::setSize(QSize size) {
     m_bytes.clear();
     m_bounds = QRect();
     m_size = size;
-    m_frame = QRect(0, 0, int(std::lround(size.width() * 2540.0 / 96.0)),
-                    int(std::lround(size.height() * 2540.0 / 96.0)));
+    m_frame = QRect(QPoint(0, 0), QPoint(int(std::lround(size.width() * 2540.0 / 96.0)),
+                                         int(std::lround(size.height() * 2540.0 / 96.0))));
 }
 
 void TMetafile::clear() {

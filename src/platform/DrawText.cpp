@@ -1,0 +1,276 @@
+#include "DrawText.h"
+
+#include "CodePage.h"
+
+#include <algorithm>
+
+namespace vek {
+namespace {
+
+constexpr char16_t kEllipsis[] = u"...";
+
+bool isLineEnd(QChar c) {
+    return c == u'\r' || c == u'\n';
+}
+
+// The text with its prefix characters taken out: "&x" becomes "x" marked for underlining,
+// "&&" becomes "&". A lone "&" at the very end stays.
+struct PrefixedText {
+    QString text;
+    QList<qsizetype> underlined; // ascending positions in text
+};
+
+PrefixedText stripPrefixes(QStringView in, bool prefixes) {
+    PrefixedText out;
+    if (!prefixes) {
+        out.text = in.toString();
+        return out;
+    }
+    out.text.reserve(in.size());
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (in[i] == u'&' && i + 1 < in.size()) {
+            ++i;
+            if (in[i] != u'&')
+                out.underlined.append(out.text.size());
+        }
+        out.text.append(in[i]);
+    }
+    return out;
+}
+
+struct Line {
+    QString text; // as drawn, with "..." when shortened
+    int width = 0;
+    qsizetype underline = -1; // position in text of the underlined character, -1 for none
+};
+
+// Cuts the text into lines as DrawText does, one line per call.
+class LineBreaker {
+public:
+    LineBreaker(const GdiFont& font, const PrefixedText& text, unsigned flags, int width)
+        : m_font(font)
+        , m_text(text)
+        , m_flags(flags)
+        , m_width(width) {}
+
+    bool atEnd() const { return m_pos >= m_text.text.size(); }
+    Line next(bool lastLine);
+
+private:
+    struct Break {
+        qsizetype length; // characters on the line
+        qsizetype used;   // characters consumed, with skipped blanks
+    };
+    Break wordBreak(QStringView seg, qsizetype fit) const;
+    qsizetype segmentEnd() const;
+    bool restIsNoneOrNewline(qsizetype from) const;
+    void ellipsify(QStringView seg, Line& line) const;
+
+    const GdiFont& m_font;
+    const PrefixedText& m_text;
+    unsigned m_flags;
+    int m_width;
+    qsizetype m_pos = 0;
+};
+
+qsizetype LineBreaker::segmentEnd() const {
+    const QString& t = m_text.text;
+    if (m_flags & DT_SINGLELINE)
+        return t.size();
+    qsizetype e = m_pos;
+    while (e < t.size() && !isLineEnd(t[e]))
+        ++e;
+    return e;
+}
+
+bool LineBreaker::restIsNoneOrNewline(qsizetype from) const {
+    const QStringView rest = QStringView(m_text.text).mid(from);
+    if (rest.isEmpty())
+        return true;
+    if (rest.size() == 1)
+        return isLineEnd(rest[0]);
+    return rest.size() == 2 && isLineEnd(rest[0]) && isLineEnd(rest[1]) && rest[0] != rest[1];
+}
+
+// seg does not fit; fit characters of it do (fit < seg.size()).
+LineBreaker::Break LineBreaker::wordBreak(QStringView seg, qsizetype fit) const {
+    const bool dropBlank = (m_flags & (DT_RIGHT | DT_CENTER)) != 0;
+    if (fit > 0 && seg[fit] == u' ') {
+        // Everything up to the blank fits.
+        qsizetype len = fit;
+        if (dropBlank && seg[len - 1] == u' ')
+            --len;
+        return {len, fit + 1};
+    }
+    qsizetype wordStart = fit;
+    while (wordStart > 0 && seg[wordStart - 1] != u' ')
+        --wordStart;
+    if (wordStart > 0) {
+        qsizetype len = wordStart;
+        if (dropBlank)
+            --len;
+        return {len, wordStart};
+    }
+    if (fit == 0 && seg[0] == u' ')
+        return {0, 1};
+    if (m_flags & DT_EDITCONTROL) {
+        const qsizetype len = std::max<qsizetype>(fit, 1);
+        return {len, len};
+    }
+    // A word wider than the box stays whole.
+    qsizetype end = fit;
+    while (end < seg.size() && seg[end] != u' ')
+        ++end;
+    return {end, end < seg.size() ? end + 1 : end};
+}
+
+void LineBreaker::ellipsify(QStringView seg, Line& line) const {
+    const int ellipsisWidth = m_font.textWidth(kEllipsis);
+    qsizetype len = line.text.size();
+    int w = m_font.textWidth(seg.first(len));
+    while (len > 0 && w + ellipsisWidth > m_width) {
+        --len;
+        w -= m_font.advance(seg[len].unicode());
+    }
+    line.text = seg.first(len).toString();
+    line.text.append(QStringView(kEllipsis));
+    line.width = w + ellipsisWidth;
+    if (line.underline >= len)
+        line.underline = -1;
+}
+
+Line LineBreaker::next(bool lastLine) {
+    const qsizetype start = m_pos;
+    const QStringView seg = QStringView(m_text.text).sliced(start, segmentEnd() - start);
+    QList<int> dx;
+    m_font.advances(seg, dx);
+    qsizetype fit = 0;
+    for (int sum = 0; fit < dx.size() && sum + dx[fit] <= m_width; ++fit)
+        sum += dx[fit];
+
+    Break brk{seg.size(), seg.size()};
+    const bool wordBroken = fit < seg.size() && (m_flags & DT_WORDBREAK);
+    if (wordBroken)
+        brk = wordBreak(seg, fit);
+
+    Line line;
+    line.text = seg.first(brk.length).toString();
+    for (qsizetype i = 0; i < brk.length; ++i)
+        line.width += dx[i];
+    for (qsizetype u : m_text.underlined) {
+        if (u >= start && u < start + brk.length) {
+            line.underline = u - start;
+            break;
+        }
+    }
+    const bool fits = line.width <= m_width;
+
+    m_pos = start + brk.used;
+    const bool lastOfText = restIsNoneOrNewline(m_pos);
+    if (!wordBroken && m_pos < m_text.text.size()) {
+        // The line ends at CR, LF, CR LF or LF CR.
+        const QChar first = m_text.text[m_pos++];
+        if (m_pos < m_text.text.size() && isLineEnd(m_text.text[m_pos]) && m_text.text[m_pos] != first)
+            ++m_pos;
+    }
+    if ((m_flags & DT_END_ELLIPSIS) && ((lastLine && !atEnd()) || (lastOfText && !fits)))
+        ellipsify(seg, line);
+    return line;
+}
+
+void drawPrefixUnderline(GdiCanvas& canvas, const GdiFont& font, const Line& line, int x, int y) {
+    const QStringView text(line.text);
+    const int from = x + font.textWidth(text.first(line.underline));
+    const int to = x + font.textWidth(text.first(line.underline + 1)) - 1;
+    const LogPen old = canvas.pen();
+    canvas.selectPen(LogPen{PS_SOLID, 1, canvas.textColor()});
+    canvas.moveTo(from, y + font.ascent() + 1);
+    canvas.lineTo(to, y + font.ascent() + 1);
+    canvas.selectPen(old);
+}
+
+GdiFontPtr canvasFont(const GdiCanvas& canvas) {
+    GdiFontPtr f = canvas.font();
+    return f ? f : defaultFont();
+}
+
+} // namespace
+
+GdiFontPtr defaultFont() {
+    LogFont lf;
+    lf.height = -13;
+    lf.weight = 700;
+    lf.faceName = QStringLiteral("System");
+    return GdiFont::get(lf);
+}
+
+int DrawText(GdiCanvas& canvas, QStringView text, QRect& rect, unsigned flags) {
+    const GdiFontPtr font = canvasFont(canvas);
+    const int lh = font->height();
+    if (flags & DT_SINGLELINE)
+        flags &= ~unsigned(DT_WORDBREAK);
+    if (text.isEmpty()) {
+        if (flags & DT_CALCRECT)
+            rect.setSize(QSize(0, (flags & DT_SINGLELINE) ? lh : 0));
+        return lh;
+    }
+    if (flags & DT_CALCRECT)
+        flags |= DT_NOCLIP;
+
+    const int left = rect.x();
+    const int right = rect.x() + rect.width();
+    const int top = rect.y();
+    const int bottom = rect.y() + rect.height();
+    const PrefixedText prepared = stripPrefixes(text, !(flags & DT_NOPREFIX));
+    LineBreaker lines(*font, prepared, flags, right - left);
+    const unsigned clip = (flags & DT_NOCLIP) ? 0u : unsigned(ETO_CLIPPED);
+    const int lookAhead = (flags & DT_EDITCONTROL) ? 2 * lh - 1 : lh;
+
+    int y = top;
+    int maxWidth = 0;
+    bool lastLine = false;
+    QList<int> dx;
+    do {
+        lastLine = !(flags & DT_NOCLIP) && y + lookAhead > bottom;
+        const Line line = lines.next(lastLine);
+        int x = left;
+        if (flags & DT_CENTER)
+            x = (left + right - line.width) / 2;
+        else if (flags & DT_RIGHT)
+            x = right - line.width;
+        if (flags & DT_SINGLELINE) {
+            if (flags & DT_VCENTER)
+                y = top + (bottom - top) / 2 - lh / 2;
+            else if (flags & DT_BOTTOM)
+                y = bottom - lh;
+        }
+        if (flags & DT_CALCRECT) {
+            maxWidth = std::max(maxWidth, line.width);
+        } else if (!line.text.isEmpty()) {
+            dx.clear();
+            font->advances(line.text, dx);
+            canvas.extTextOut(x, y, clip, &rect, line.text, dx.constData());
+            if (line.underline >= 0)
+                drawPrefixUnderline(canvas, *font, line, x, y);
+        }
+        y += lh;
+    } while (!lines.atEnd() && !lastLine);
+
+    if (flags & DT_CALCRECT)
+        rect.setSize(QSize(maxWidth, y - top));
+    return y - top != 0 ? y - top : 1;
+}
+
+int DrawText(GdiCanvas& canvas, const QByteArray& cp1250, QRect& rect, unsigned flags) {
+    return DrawText(canvas, decodeCp1250(cp1250), rect, flags);
+}
+
+int TextWidth(const GdiCanvas& canvas, QStringView text) {
+    return canvasFont(canvas)->textWidth(text);
+}
+
+int TextWidth(const GdiCanvas& canvas, const QByteArray& cp1250) {
+    return TextWidth(canvas, decodeCp1250(cp1250));
+}
+
+} // namespace vek

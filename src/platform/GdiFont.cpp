@@ -1,0 +1,231 @@
+#include "GdiFont.h"
+
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QtEndian>
+#include <algorithm>
+#include <cmath>
+
+namespace vek {
+
+size_t qHash(const LogFont& lf, size_t seed = 0) {
+    return qHashMulti(seed, lf.height, lf.width, lf.escapement, lf.orientation, lf.weight, lf.italic,
+                      lf.underline, lf.strikeOut, lf.charSet, lf.quality, lf.pitchAndFamily, lf.faceName);
+}
+
+namespace {
+
+// Windows faces and the installed faces that stand in for them. The Liberation faces have the
+// same advance widths as the faces they replace, so lines break where they broke on Windows.
+struct FaceAlias {
+    const char16_t* windowsFace;
+    const char16_t* family;
+};
+constexpr FaceAlias kAliases[] = {
+    {u"courier new", u"Liberation Mono"},
+    {u"courier", u"Liberation Mono"},
+    {u"lucida console", u"Liberation Mono"},
+    {u"fixedsys", u"Liberation Mono"},
+    {u"terminal", u"Liberation Mono"},
+    {u"arial", u"Liberation Sans"},
+    {u"helvetica", u"Liberation Sans"},
+    {u"ms sans serif", u"Liberation Sans"},
+    {u"microsoft sans serif", u"Liberation Sans"},
+    {u"ms shell dlg", u"Liberation Sans"},
+    {u"ms shell dlg 2", u"Liberation Sans"},
+    {u"small fonts", u"Liberation Sans"},
+    {u"system", u"Liberation Sans"},
+    {u"arial narrow", u"Liberation Sans Narrow"},
+    {u"tahoma", u"DejaVu Sans"},
+    {u"verdana", u"DejaVu Sans"},
+    {u"times new roman", u"Liberation Serif"},
+    {u"times", u"Liberation Serif"},
+    {u"ms serif", u"Liberation Serif"},
+    {u"georgia", u"Liberation Serif"},
+};
+constexpr char16_t kDefaultFamily[] = u"Liberation Sans";
+
+QFont::StyleHint styleHintFor(const QString& family) {
+    if (family.contains(u"Mono"))
+        return QFont::TypeWriter;
+    if (family.contains(u"Serif") && !family.contains(u"Sans"))
+        return QFont::Serif;
+    return QFont::SansSerif;
+}
+
+// usWinAscent, usWinDescent and xAvgCharWidth of the OS/2 table, in font units; GDI measures
+// cell heights and average widths from them.
+struct Os2Metrics {
+    double winAscent = 0;
+    double winDescent = 0;
+    double avgWidth = 0;
+};
+
+Os2Metrics readOs2(const QRawFont& raw) {
+    Os2Metrics m;
+    const QByteArray os2 = raw.fontTable("OS/2");
+    if (os2.size() >= 78) {
+        const auto* p = reinterpret_cast<const uchar*>(os2.constData());
+        m.avgWidth = qFromBigEndian<qint16>(p + 2);
+        m.winAscent = qFromBigEndian<quint16>(p + 74);
+        m.winDescent = qFromBigEndian<quint16>(p + 76);
+    }
+    const double upem = raw.unitsPerEm() > 0 ? raw.unitsPerEm() : 2048;
+    const double scale = upem / std::max(1.0, raw.pixelSize());
+    if (m.winAscent + m.winDescent <= 0) {
+        m.winAscent = raw.ascent() * scale;
+        m.winDescent = raw.descent() * scale;
+    }
+    if (m.avgWidth <= 0)
+        m.avgWidth = raw.averageCharWidth() * scale;
+    return m;
+}
+
+constexpr double kDefaultEm = 13; // the em of a LOGFONT that leaves the height to the system
+
+} // namespace
+
+QString GdiFont::familyFor(const QString& faceName) {
+    const QString key = faceName.trimmed().toLower();
+    if (key.isEmpty())
+        return QString::fromUtf16(kDefaultFamily);
+    for (const FaceAlias& a : kAliases) {
+        if (key == QStringView(a.windowsFace))
+            return QString::fromUtf16(a.family);
+    }
+    // A face that is installed under its own name is used as it is.
+    const QString exact = QFontInfo(QFont(faceName)).family();
+    if (exact.compare(faceName.trimmed(), Qt::CaseInsensitive) == 0)
+        return exact;
+    return QString::fromUtf16(kDefaultFamily);
+}
+
+std::shared_ptr<const GdiFont> GdiFont::get(const LogFont& lf) {
+    static QHash<LogFont, std::shared_ptr<const GdiFont>> cache;
+    if (auto it = cache.constFind(lf); it != cache.constEnd())
+        return it.value();
+    if (cache.size() > 4096)
+        cache.clear(); // fonts are few; this only bounds a runaway caller
+    auto font = std::make_shared<const GdiFont>(lf);
+    cache.insert(lf, font);
+    return font;
+}
+
+GdiFont::GdiFont(const LogFont& lf)
+    : m_lf(lf) {
+    m_latinAdvances.fill(-1);
+    const QString family = familyFor(lf.faceName);
+    QFont base(family);
+    base.setStyleHint(styleHintFor(family), QFont::PreferOutline);
+    base.setHintingPreference(QFont::PreferNoHinting);
+    base.setKerning(false);
+    base.setWeight(QFont::Weight(std::clamp(lf.weight == 0 ? 400 : int(lf.weight), 1, 1000)));
+    base.setItalic(lf.italic != 0);
+    base.setUnderline(lf.underline != 0);
+    base.setStrikeOut(lf.strikeOut != 0);
+    base.setPixelSize(100);
+
+    QRawFont probe = QRawFont::fromFont(base);
+    const Os2Metrics os2 = readOs2(probe);
+    const double upem = probe.unitsPerEm() > 0 ? probe.unitsPerEm() : 2048;
+    const double cell = os2.winAscent + os2.winDescent;
+
+    if (lf.height < 0)
+        m_em = -double(lf.height);
+    else if (lf.height > 0)
+        m_em = lf.height * upem / (cell > 0 ? cell : upem);
+    else
+        m_em = kDefaultEm;
+
+    m_ascent = roundHalfEven(os2.winAscent * m_em / upem);
+    m_descent = roundHalfEven(os2.winDescent * m_em / upem);
+    m_internalLeading = std::max(0, height() - roundHalfEven(m_em));
+
+    const double naturalAvg = os2.avgWidth * m_em / upem;
+    const int wantedWidth = std::abs(lf.width);
+    if (wantedWidth > 0 && naturalAvg > 0) {
+        m_stretch = wantedWidth / naturalAvg;
+        m_avgWidth = wantedWidth;
+    } else {
+        m_avgWidth = roundHalfEven(naturalAvg);
+    }
+
+    m_font = base;
+    m_font.setPixelSize(std::max(1, roundHalfEven(m_em)));
+    if (m_stretch != 1)
+        m_font.setStretch(std::clamp(roundHalfEven(m_stretch * 100), 1, 4000));
+    m_raw = probe;
+    m_raw.setPixelSize(m_em);
+}
+
+int GdiFont::measureAdvance(char32_t c) const {
+    const QString s = QString::fromUcs4(&c, 1);
+    const QList<quint32> glyphs = m_raw.glyphIndexesForString(s);
+    double adv = 0;
+    const bool control = c < 0x20 || (c >= 0x7f && c < 0xa0);
+    if (control) {
+        // Not drawable: the face's default glyph stands in, as GDI shows it.
+        const QList<QPointF> a = m_raw.advancesForGlyphIndexes(QList<quint32>{0}, QRawFont::UseDesignMetrics);
+        adv = a.isEmpty() ? 0 : a.front().x();
+    } else if (glyphs.size() == 1 && glyphs.front() != 0) {
+        const QList<QPointF> a = m_raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+        adv = a.isEmpty() ? 0 : a.front().x();
+    } else {
+        // Not in the face: measure what the font falls back to.
+        QFont f = m_font;
+        f.setStretch(QFont::Unstretched);
+        adv = QFontMetricsF(f).horizontalAdvance(s) * m_em / f.pixelSize();
+    }
+    return roundHalfEven(adv * m_stretch);
+}
+
+int GdiFont::advance(char16_t c) const {
+    if (c < m_latinAdvances.size()) {
+        int& slot = m_latinAdvances[c];
+        if (slot < 0)
+            slot = measureAdvance(c);
+        return slot;
+    }
+    if (auto it = m_otherAdvances.constFind(c); it != m_otherAdvances.constEnd())
+        return it.value();
+    const int a = QChar::isSurrogate(c) ? 0 : measureAdvance(c);
+    m_otherAdvances.insert(c, a);
+    return a;
+}
+
+void GdiFont::advances(QStringView text, QList<int>& dx) const {
+    dx.reserve(dx.size() + text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            const char32_t cp = QChar::surrogateToUcs4(c, text[i + 1].unicode());
+            auto it = m_otherAdvances.constFind(cp);
+            if (it == m_otherAdvances.constEnd())
+                it = m_otherAdvances.insert(cp, measureAdvance(cp));
+            dx.append(it.value());
+            dx.append(0);
+            ++i;
+            continue;
+        }
+        dx.append(advance(c));
+    }
+}
+
+int GdiFont::textWidth(QStringView text) const {
+    int w = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            QList<int> dx;
+            advances(text.mid(i, 2), dx);
+            w += dx.front();
+            ++i;
+            continue;
+        }
+        w += advance(c);
+    }
+    return w;
+}
+
+} // namespace vek

@@ -1,0 +1,213 @@
+// DrawText: line breaking, placement and measuring with the Windows rules, checked on a canvas that
+// records the text calls. Courier New at -20 has advances of 12 and a text height of 23.
+#include "platform/DrawText.h"
+
+#include <gtest/gtest.h>
+
+using namespace vek;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct TextCall {
+    int x, y;
+    unsigned options;
+    QString text;
+    QList<int> dx;
+};
+
+class RecordingCanvas : public GdiCanvas {
+public:
+    QList<TextCall> texts;
+    int lines = 0;
+
+    int logPixelsX() const override { return 96; }
+    int logPixelsY() const override { return 96; }
+    void selectFont(GdiFontPtr f) override { m_font = std::move(f); }
+    GdiFontPtr font() const override { return m_font; }
+    void selectPen(const LogPen& p) override { m_pen = p; }
+    LogPen pen() const override { return m_pen; }
+    void selectBrush(const LogBrush& b) override { m_brush = b; }
+    LogBrush brush() const override { return m_brush; }
+    void setTextColor(ColorRef c) override { m_color = c; }
+    ColorRef textColor() const override { return m_color; }
+    void setBkMode(int) override {}
+    void setBkColor(ColorRef) override {}
+    void moveTo(int, int) override {}
+    void lineTo(int, int) override { ++lines; }
+    void polyline(const QList<QPoint>&) override {}
+    void rectangle(const QRect&) override {}
+    void fillRect(const QRect&, ColorRef) override {}
+    void extTextOut(int x, int y, unsigned options, const QRect*, QStringView text, const int* dx) override {
+        TextCall c{x, y, options, text.toString(), {}};
+        for (qsizetype i = 0; dx && i < text.size(); ++i)
+            c.dx.append(dx[i]);
+        texts.append(c);
+    }
+    void stretchDraw(const QRect&, const TMetafile&) override {}
+    void stretchImage(const QRect&, const QImage&) override {}
+    int saveDC() override { return 1; }
+    void restoreDC(int) override {}
+    void setMapMode(int) override {}
+    void setWindowOrg(QPoint) override {}
+    void setWindowExt(QSize) override {}
+    void setViewportOrg(QPoint) override {}
+    void setViewportExt(QSize) override {}
+    void intersectClipRect(const QRect&) override {}
+
+private:
+    GdiFontPtr m_font;
+    LogPen m_pen;
+    LogBrush m_brush;
+    ColorRef m_color = 0;
+};
+
+class DrawTextTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        LogFont lf;
+        lf.height = -20;
+        lf.faceName = u"Courier New"_s;
+        canvas.selectFont(GdiFont::get(lf));
+        lh = canvas.font()->height();
+    }
+    QStringList drawnTexts() const {
+        QStringList out;
+        for (const TextCall& c : canvas.texts)
+            out.append(c.text);
+        return out;
+    }
+    RecordingCanvas canvas;
+    int lh = 0;
+};
+
+} // namespace
+
+TEST_F(DrawTextTest, WordBreakKeepsFittingBlanksAndSkipsOneAtTheNextLine) {
+    EXPECT_EQ(lh, 23);
+    // 10 characters fit in 120 pixels.
+    QRect r(0, 0, 120, 1000);
+    const int h = DrawText(canvas, u"alpha beta gamma delta", r, DT_NOPREFIX | DT_NOCLIP | DT_WORDBREAK);
+    EXPECT_EQ(drawnTexts(), QStringList({u"alpha beta"_s, u"gamma "_s, u"delta"_s}));
+    EXPECT_EQ(h, 3 * lh);
+    ASSERT_EQ(canvas.texts.size(), 3);
+    EXPECT_EQ(canvas.texts[1].y, lh);
+    EXPECT_EQ(canvas.texts[1].dx, QList<int>(6, 12));
+    EXPECT_EQ(canvas.texts[0].options, 0u);
+}
+
+TEST_F(DrawTextTest, RightAlignedBreakDropsOneBlankAndAlignsEachLine) {
+    QRect r(100, 0, 120, 1000);
+    DrawText(canvas, u"gamma delta", r, DT_NOPREFIX | DT_NOCLIP | DT_WORDBREAK | DT_RIGHT);
+    ASSERT_EQ(drawnTexts(), QStringList({u"gamma"_s, u"delta"_s}));
+    EXPECT_EQ(canvas.texts[0].x, 220 - 60);
+    canvas.texts.clear();
+    r = QRect(0, 0, 121, 1000);
+    DrawText(canvas, u"ab", r, DT_NOPREFIX | DT_CENTER);
+    EXPECT_EQ(canvas.texts[0].x, (0 + 121 - 24) / 2);
+}
+
+TEST_F(DrawTextTest, OverlongWordStaysWholeUnlessEditControl) {
+    QRect r(0, 0, 60, 1000); // 5 characters
+    QRect calc = r;
+    int h = DrawText(canvas, u"ab abcdefghij cd", calc, DT_NOPREFIX | DT_CALCRECT | DT_WORDBREAK);
+    EXPECT_EQ(h, 3 * lh);
+    EXPECT_EQ(calc.width(), 120); // widened to the long word
+    EXPECT_EQ(calc.height(), 3 * lh);
+
+    calc = r;
+    h = DrawText(canvas, u"ab abcdefghij cd", calc,
+                 DT_NOPREFIX | DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL);
+    EXPECT_EQ(h, 4 * lh);
+    EXPECT_EQ(calc.width(), 60);
+
+    DrawText(canvas, u"abcdefghijkl", r, DT_NOPREFIX | DT_NOCLIP | DT_WORDBREAK | DT_EDITCONTROL);
+    EXPECT_EQ(drawnTexts(), QStringList({u"abcde"_s, u"fghij"_s, u"kl"_s}));
+}
+
+TEST_F(DrawTextTest, CrLfCrAndLfBreakLinesUnlessSingleLine) {
+    QRect r(0, 0, 1000, 1000);
+    EXPECT_EQ(DrawText(canvas, u"a\r\nb\rc\nd\n\re", r, DT_NOPREFIX | DT_NOCLIP), 5 * lh);
+    EXPECT_EQ(drawnTexts(), QStringList({u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s}));
+    // A trailing break adds no line, two breaks add an empty one.
+    EXPECT_EQ(DrawText(canvas, u"a\r\n", r, DT_NOPREFIX | DT_CALCRECT), lh);
+    EXPECT_EQ(DrawText(canvas, u"a\n\nb", r, DT_NOPREFIX | DT_CALCRECT), 3 * lh);
+    QRect single(0, 0, 1000, 1000);
+    EXPECT_EQ(DrawText(canvas, u"a\r\nb", single, DT_NOPREFIX | DT_CALCRECT | DT_SINGLELINE), lh);
+    EXPECT_GE(single.width(), 24);
+}
+
+TEST_F(DrawTextTest, CalcRectShrinksToTheWidestLine) {
+    QRect r(10, 20, 1000, 10);
+    const int h = DrawText(canvas, u"1234567890", r, DT_NOPREFIX | DT_CALCRECT | DT_NOCLIP | DT_RIGHT);
+    EXPECT_EQ(h, lh);
+    EXPECT_EQ(r, QRect(10, 20, 120, lh));
+    EXPECT_TRUE(canvas.texts.isEmpty());
+    // An empty text still measures one line.
+    QRect e(0, 0, 100, 10);
+    EXPECT_EQ(DrawText(canvas, QString(), e, DT_NOPREFIX | DT_CALCRECT), lh);
+}
+
+TEST_F(DrawTextTest, SingleLineBottomReturnsTheDistanceToTheTextBottom) {
+    QRect r(0, 100, 300, 50);
+    const int h = DrawText(canvas, u"Suma", r, DT_NOPREFIX | DT_SINGLELINE | DT_BOTTOM);
+    ASSERT_EQ(canvas.texts.size(), 1);
+    EXPECT_EQ(canvas.texts[0].y, 150 - lh);
+    EXPECT_EQ(canvas.texts[0].options, unsigned(ETO_CLIPPED));
+    EXPECT_EQ(h, 50);
+    canvas.texts.clear();
+    DrawText(canvas, u"Suma", r, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
+    EXPECT_EQ(canvas.texts[0].y, 100 + 25 - lh / 2);
+    // Without DT_SINGLELINE DT_BOTTOM does nothing.
+    canvas.texts.clear();
+    DrawText(canvas, u"Suma", r, DT_NOPREFIX | DT_BOTTOM);
+    EXPECT_EQ(canvas.texts[0].y, 100);
+}
+
+TEST_F(DrawTextTest, EndEllipsisShortensALineThatDoesNotFit) {
+    QRect r(0, 0, 96, 30); // 8 characters
+    DrawText(canvas, u"Zażółć gęślą jaźń", r, DT_NOPREFIX | DT_SINGLELINE | DT_END_ELLIPSIS);
+    EXPECT_EQ(drawnTexts(), QStringList({u"Zażół..."_s}));
+    canvas.texts.clear();
+    DrawText(canvas, u"Krótki", r, DT_NOPREFIX | DT_SINGLELINE | DT_END_ELLIPSIS);
+    EXPECT_EQ(drawnTexts(), QStringList({u"Krótki"_s}));
+    QRect calc = r;
+    DrawText(canvas, u"Zażółć gęślą jaźń", calc, DT_NOPREFIX | DT_CALCRECT | DT_SINGLELINE | DT_END_ELLIPSIS);
+    EXPECT_EQ(calc.width(), 96);
+}
+
+TEST_F(DrawTextTest, ClippedTextStopsAtTheLineThatReachesTheBottom) {
+    QRect r(0, 0, 60, 30); // room for one whole line and part of a second
+    const int h = DrawText(canvas, u"aaaa bbbb cccc dddd", r, DT_NOPREFIX | DT_WORDBREAK);
+    EXPECT_EQ(drawnTexts(), QStringList({u"aaaa "_s, u"bbbb "_s}));
+    EXPECT_EQ(h, 2 * lh);
+    // An empty box still draws (invisibly) one line.
+    QRect empty(0, 0, 60, 0);
+    EXPECT_EQ(DrawText(canvas, u"aaaa bbbb", empty, DT_NOPREFIX | DT_WORDBREAK | DT_RIGHT), lh);
+}
+
+TEST_F(DrawTextTest, PrefixesAreTakenOutUnlessNoPrefix) {
+    QRect r(0, 0, 1000, 100);
+    DrawText(canvas, u"&Plik && dane", r, DT_NOCLIP);
+    EXPECT_EQ(drawnTexts(), QStringList({u"Plik & dane"_s}));
+    EXPECT_EQ(canvas.lines, 1);
+    DrawText(canvas, u"&Plik", r, DT_NOCLIP | DT_NOPREFIX);
+    EXPECT_EQ(canvas.texts.back().text, u"&Plik"_s);
+}
+
+TEST_F(DrawTextTest, Windows1250BytesAreDecoded) {
+    QRect r(0, 0, 1000, 100);
+    DrawText(canvas, QByteArray("\xbf\xf3\xb3w"), r, DT_NOPREFIX | DT_NOCLIP);
+    EXPECT_EQ(drawnTexts(), QStringList({u"żółw"_s}));
+    EXPECT_EQ(TextWidth(canvas, u"żółw"), 48);
+}
+
+TEST_F(DrawTextTest, MeasuringWithBottomAlignmentCountsFromTheBoxTop) {
+    // The box decides: the text's bottom lands on the box bottom, measured or drawn.
+    QRect r(0, 0, 200, 10);
+    EXPECT_EQ(
+        DrawText(canvas, u"Razem", r, DT_NOPREFIX | DT_CALCRECT | DT_NOCLIP | DT_SINGLELINE | DT_BOTTOM), 10);
+    // A text whose bottom is the box top still reports 1, never 0.
+    QRect empty;
+    EXPECT_EQ(DrawText(canvas, u"Razem", empty, DT_CALCRECT | DT_SINGLELINE | DT_BOTTOM), 1);
+}
