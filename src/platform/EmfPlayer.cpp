@@ -51,8 +51,12 @@ bool readEmfHeader(QByteArrayView bytes, EmfHeader& h) {
     h.device = QSize(r.i32(72), r.i32(76));
     h.millimeters = QSizeF(r.i32(80), r.i32(84));
     // Headers of 108 bytes or more carry the exact size in micrometres.
+    // The description string may sit where the extensions would be: then they are absent.
     const std::uint32_t headerSize = r.u32(4);
-    if (headerSize >= 108 && r.has(100, 8) && r.i32(100) > 0 && r.i32(104) > 0)
+    const std::uint32_t descriptionAt = r.u32(60) ? r.u32(64) : headerSize;
+    const std::uint32_t pixelFormatAt = r.u32(88) ? r.u32(92) : headerSize;
+    const bool hasMicrometres = headerSize >= 108 && descriptionAt >= 108 && pixelFormatAt >= 108;
+    if (hasMicrometres && r.has(100, 8) && r.i32(100) > 0 && r.i32(104) > 0)
         h.millimeters = QSizeF(r.i32(100) / 1000.0, r.i32(104) / 1000.0);
     return true;
 }

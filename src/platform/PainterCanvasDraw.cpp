@@ -409,6 +409,11 @@ void PainterDC::drawImage(const QRectF& dest, const QImage& image, const QRectF&
         src.moveTop(image.height() - source.bottom());
     if (mode != QPainter::CompositionMode_SourceOver)
         m_painter.setCompositionMode(mode);
+    // Stretched bitmaps take the nearest pixel unless halftoning is asked for; shrunk ones are
+    // smoothed, as a scaled-down page would otherwise lose its thin lines.
+    const QRectF onDevice = m_painterTransform.mapRect(dest.normalized());
+    const bool shrunk = onDevice.width() < src.width() || onDevice.height() < src.height();
+    m_painter.setRenderHint(QPainter::SmoothPixmapTransform, m_s.stretchBltMode == 4 || shrunk);
     m_painter.drawImage(dest.normalized(), img, src);
     if (mode != QPainter::CompositionMode_SourceOver)
         m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);

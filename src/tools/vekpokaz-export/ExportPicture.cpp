@@ -2,8 +2,6 @@
 #include "Export.h"
 
 #include "platform/EmfPlayer.h"
-#include "platform/Errors.h"
-#include "platform/Metafile.h"
 
 #include <QFile>
 #include <QImage>
@@ -93,14 +91,15 @@ ExitCode exportPicture(const Options& o) {
         printError(QStringLiteral("Nie można otworzyć pliku %1").arg(o.input));
         return ExitCode::Unreadable;
     }
-    TMetafile picture;
-    try {
-        picture = TMetafile::fromBytes(file.readAll());
-    } catch (const Exception& e) {
-        printError(e.message());
+    // Played from the bytes as they are: a picture whose length fields overstate its size (a cut
+    // file) still draws what it holds.
+    const QByteArray bytes = file.readAll();
+    EmfHeader header;
+    if (!readEmfHeader(bytes, header)) {
+        printError(QStringLiteral("Nieprawidłowy metaplik"));
         return ExitCode::Unreadable;
     }
-    const QSizeF mm = pictureSizeMm(picture.bytes());
+    const QSizeF mm = pictureSizeMm(bytes);
     if (!(mm.width() > 0) || !(mm.height() > 0) || mm.width() > 1e5 || mm.height() > 1e5) {
         printError(QStringLiteral("Nieprawidłowy metaplik"));
         return ExitCode::Unreadable;
@@ -110,10 +109,10 @@ ExitCode exportPicture(const Options& o) {
         return ExitCode::Usage;
     }
     if (o.output.endsWith(u".pdf", Qt::CaseInsensitive))
-        return writePdf(picture.bytes(), mm, o);
+        return writePdf(bytes, mm, o);
     if (o.output.endsWith(u".emf", Qt::CaseInsensitive))
-        return writeEmf(picture.bytes(), o);
-    return writePng(picture.bytes(), mm, o);
+        return writeEmf(bytes, o);
+    return writePng(bytes, mm, o);
 }
 
 } // namespace vek::exporter
