@@ -1,6 +1,7 @@
 #include "Metafile.h"
 
 #include "Errors.h"
+#include "Gdi.h"
 
 #include <QtEndian>
 #include <cmath>
@@ -36,6 +37,17 @@ TMetafile TMetafile::fromBytes(QByteArray bytes) {
 void TMetafile::setBytes(QByteArray bytes) {
     m_bytes = std::move(bytes);
     readHeader();
+}
+
+void TMetafile::setBytes(QByteArray bytes, QSize size) {
+    setBytes(std::move(bytes));
+    m_size = size;
+}
+
+void TMetafile::setPageSize(int logPixels) {
+    const auto px = [logPixels](double mm) { return roundHalfEven(logPixels * mm / 25.4 * 1.8); };
+    setSize(QSize(px(210), px(294)));
+    m_frame = QRect(0, 0, 21000, 29400);
 }
 
 void TMetafile::readHeader() {

@@ -22,8 +22,10 @@ public:
 
     bool isEmpty() const { return m_bytes.isEmpty(); }
     const QByteArray& bytes() const { return m_bytes; }
-    // Replaces the content by recorded bytes (used by the metafile canvas).
+    // Replaces the content by recorded bytes (used by the metafile canvas). The first form takes
+    // the size from the frame at 96 pixels per inch, the second keeps the given size.
     void setBytes(QByteArray bytes);
+    void setBytes(QByteArray bytes, QSize size);
 
     // rclFrame, inclusive-inclusive, in 0.01 mm.
     QRect frame() const { return m_frame; }
@@ -38,6 +40,9 @@ public:
     // set afterwards.
     void setSize(QSize size);
     void clear();
+    // Empties the metafile and makes it a page: 210 x 294 mm drawn at 1.8 times logPixels
+    // (1429 x 2000 pixels at 96).
+    void setPageSize(int logPixels = 96);
 
 private:
     void readHeader();

@@ -1,0 +1,357 @@
+// The printout reader: file header check and the body records.
+//
+// A .wyd file is a plain header followed by one zlib stream (RFC 1950) running to the end of the
+// file. Integers are little-endian; int32 signed, uint16/uint8 unsigned, float32 IEEE single.
+// Strings are Windows-1250 bytes without terminator, kept as read.
+//
+// Header:
+//   9 bytes   "VEKTA2001" or "VEKTA2000"
+//   header string (kind, "Wydruk"): uint8 L; L <= 253: L chars; L = 254: uint16 n, n chars;
+//             L = 255: int32 n, n chars (n <= 0: empty)
+//
+// Body (decompressed), read strictly in this order; bytes after the root section are ignored:
+//   uint8 Version (0..7)          | int32 Resolution (v >= 5, else 1200)
+//   float32 LineSpacing           | int32 kept | uint8 kept | int32 LinesPerPage (v >= 2)
+//   int32 style count N, N styles | root section
+//
+//   body string: uint8 tag 101 + uint8 length, or tag 102 + uint16 length; then the characters
+//   style   (tag 1):  int32 Color, float32 CharHeight, int32 CharsPerLine, float32 CharWidth,
+//                     uint8 FontStyle, int32 Extra, int32 Charset (v >= 3, else 186),
+//                     string FontName, string Name, string Alias
+//   section (tag 3):  group Header, group RepeatHeader, uint8 12, int32 N, N sections,
+//                     group Spare, group Footer, [v >= 2: uint8 15, string Title, uint8 NewPageBefore]
+//   group   (tag 4):  uint8 SplitLines, uint8 NewPageBefore, int32 N, N lines
+//   line    (tag 5):  uint8 DropAtPageTop, uint8 N, N fields
+//   field   (tag 6):  int32 Left, int32 Width, uint8 Kind, uint8 Align,
+//                     [v >= 6: uint8 AlignBottom, uint8 Ellipsis], uint8 NoWrap, uint8 LineStyle,
+//                     string StyleName, string Text, [v >= 4 and Kind 6: EMF block]
+//   EMF block: a whole EMF file; its 100-byte header holds " EMF" at offset 40 and the block's
+//   total length (nBytes) at offset 48.
+//   Counts of 0 or less mean none.
+//
+// Field positions are converted to page pixels on reading: Scale = 180 / Resolution (float32),
+// Left = round-half-even(Left x Scale), Width = trunc(Width x Scale), products in long double.
+//
+// Every count and length comes from an untrusted file: objects are created one record at a time
+// and large blocks are read in chunks, so nothing is allocated ahead of the bytes behind it.
+
+#include "LineDruk.h"
+
+#include "platform/InflateStream.h"
+
+#include <QFile>
+#include <QIODevice>
+#include <QtEndian>
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+namespace vek {
+
+namespace {
+
+constexpr quint8 kTagStyle = 1;
+constexpr quint8 kTagSection = 3;
+constexpr quint8 kTagGroup = 4;
+constexpr quint8 kTagLine = 5;
+constexpr quint8 kTagField = 6;
+constexpr quint8 kTagSubsections = 12;
+constexpr quint8 kTagTrailer = 15;
+constexpr quint8 kTagShortString = 101;
+constexpr quint8 kTagLongString = 102;
+
+constexpr quint8 kMaxVersion = 7;
+constexpr qint32 kDefaultResolution = 1200;
+constexpr qsizetype kChunk = 1024 * 1024;
+constexpr quint32 kEmfSignature = 0x464D4520; // " EMF"
+constexpr qsizetype kEmfHeaderSize = 100;
+// Sections nest by recursion; a real printout nests a handful of levels.
+constexpr int kMaxSectionDepth = 1000;
+
+QString tagError(int expected) {
+    return QStringLiteral("Błąd czytania z pliku [%1]").arg(expected);
+}
+
+int saturate(long double v) {
+    if (std::isnan(v))
+        return 0;
+    if (v >= static_cast<long double>(INT_MAX))
+        return INT_MAX;
+    if (v <= static_cast<long double>(INT_MIN))
+        return INT_MIN;
+    return int(v);
+}
+
+// Reads from the file header a given number of bytes; a short file is a stream read error.
+QByteArray readDevice(QIODevice& stream, qint64 size) {
+    QByteArray out;
+    while (out.size() < size) {
+        const qint64 want = std::min<qint64>(size - out.size(), kChunk);
+        const QByteArray part = stream.read(want);
+        if (part.size() != want)
+            throw EStreamError(QStringLiteral("Błąd odczytu strumienia"));
+        out += part;
+    }
+    return out;
+}
+
+int scaleLeft(qint32 left, float scale) {
+    return saturate(std::nearbyintl(static_cast<long double>(left) * static_cast<long double>(scale)));
+}
+
+int scaleWidth(qint32 width, float scale) {
+    return saturate(std::truncl(static_cast<long double>(width) * static_cast<long double>(scale)));
+}
+
+} // namespace
+
+// Primitive reads from the decompressed body, with the document being filled.
+class BodyReader {
+public:
+    BodyReader(InflateStream& stream, TMLineWydruk& doc)
+        : m_stream(stream)
+        , m_doc(doc) {}
+
+    TMLineWydruk& doc() { return m_doc; }
+    quint8 version() const { return m_doc.Version; }
+
+    void raw(char* data, qint64 size) {
+        if (m_stream.read(data, size) != size)
+            throw EReadFileError(QStringLiteral("Błąd czytania z pliku - nieoczekiwany koniec danych [%1]")
+                                     .arg(m_stream.position()));
+    }
+    quint8 u8() {
+        char c;
+        raw(&c, 1);
+        return quint8(c);
+    }
+    bool flag() { return u8() != 0; }
+    quint16 u16() {
+        uchar b[2];
+        raw(reinterpret_cast<char*>(b), 2);
+        return quint16(b[0] | (b[1] << 8));
+    }
+    quint32 u32() {
+        uchar b[4];
+        raw(reinterpret_cast<char*>(b), 4);
+        return quint32(b[0]) | (quint32(b[1]) << 8) | (quint32(b[2]) << 16) | (quint32(b[3]) << 24);
+    }
+    qint32 i32() { return qint32(u32()); }
+    float f32() { return std::bit_cast<float>(u32()); }
+
+    void tag(quint8 expected) {
+        if (u8() != expected)
+            throw EReadFileError(tagError(expected));
+    }
+
+    // size bytes, grown chunk by chunk as they arrive.
+    QByteArray bytes(qint64 size, QByteArray out = {}) {
+        qint64 left = size;
+        while (left > 0) {
+            const qsizetype n = qsizetype(std::min<qint64>(left, kChunk));
+            const qsizetype at = out.size();
+            out.resize(at + n);
+            raw(out.data() + at, n);
+            left -= n;
+        }
+        return out;
+    }
+
+    QByteArray string() {
+        try {
+            const quint8 t = u8();
+            if (t == kTagShortString)
+                return bytes(u8());
+            if (t == kTagLongString)
+                return bytes(u16());
+        } catch (...) {
+        }
+        throw EReadFileError(tagError(kTagShortString));
+    }
+
+    std::unique_ptr<TMetafile> emf() {
+        QByteArray head = bytes(kEmfHeaderSize);
+        const auto at = [&](int off) {
+            quint32 v;
+            std::memcpy(&v, head.constData() + off, 4);
+            return qFromLittleEndian(v);
+        };
+        const quint32 nBytes = at(48);
+        if (at(40) != kEmfSignature || nBytes < quint32(kEmfHeaderSize))
+            throw EInvalidGraphic(QStringLiteral("Nieprawidłowy metaplik"));
+        QByteArray all = bytes(qint64(nBytes) - kEmfHeaderSize, std::move(head));
+        return std::make_unique<TMetafile>(TMetafile::fromBytes(std::move(all)));
+    }
+
+    // Guards the recursion of nested sections.
+    struct Nest {
+        explicit Nest(BodyReader& r)
+            : m_r(r) {
+            if (++m_r.m_depth > kMaxSectionDepth)
+                throw EReadFileError(
+                    QStringLiteral("Błąd czytania z pliku - zbyt głębokie zagnieżdżenie sekcji [%1]")
+                        .arg(kTagSection));
+        }
+        ~Nest() { --m_r.m_depth; }
+        Nest(const Nest&) = delete;
+        Nest& operator=(const Nest&) = delete;
+        BodyReader& m_r;
+    };
+
+private:
+    InflateStream& m_stream;
+    TMLineWydruk& m_doc;
+    int m_depth = 0;
+};
+
+// ---- header ----
+
+QByteArray ReadHeaderString(QIODevice& stream) {
+    const quint8 len = quint8(readDevice(stream, 1).at(0));
+    qint64 size = len;
+    if (len == 254) {
+        const QByteArray b = readDevice(stream, 2);
+        size = quint8(b[0]) | (quint8(b[1]) << 8);
+    } else if (len == 255) {
+        const QByteArray b = readDevice(stream, 4);
+        size = qint32(quint32(quint8(b[0])) | (quint32(quint8(b[1])) << 8) | (quint32(quint8(b[2])) << 16) |
+                      (quint32(quint8(b[3])) << 24));
+        if (size <= 0)
+            return {};
+    }
+    return readDevice(stream, size);
+}
+
+bool CheckFileSignature(QIODevice& stream, QByteArrayView kindName) {
+    const QByteArray signature = readDevice(stream, 9);
+    if (signature != "VEKTA2001" && signature != "VEKTA2000")
+        return false;
+    return ReadHeaderString(stream) == kindName;
+}
+
+void loadPrintoutFile(const QString& path, TMLineWydruk& doc) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EFOpenError(
+            QStringLiteral("Nie można otworzyć pliku \"%1\". %2").arg(path, file.errorString()));
+    if (!CheckFileSignature(file, "Wydruk"))
+        throw EStreamError(QStringLiteral("Plik nie zawiera prawidłowego wydruku Vekta"));
+    InflateStream body(file);
+    doc.LoadFromStream(body);
+}
+
+// ---- body records ----
+
+void TMLineWydruk::LoadFromStream(InflateStream& stream) {
+    Clear();
+    LinesTotal = 0; // the cached count belongs to the previous content
+    BodyReader r(stream, *this);
+    const quint8 version = r.u8();
+    if (version > kMaxVersion)
+        throw EReadFileError(QStringLiteral("Błąd odczytu - nieznana wersja pliku [%1]").arg(version));
+    Version = version;
+    const qint32 resolution = Version >= 5 ? r.i32() : kDefaultResolution;
+    if (resolution <= 0)
+        throw EReadFileError(
+            QStringLiteral("Błąd czytania z pliku - nieprawidłowa rozdzielczość [%1]").arg(resolution));
+    Resolution = resolution;
+    Scale = float(180.0L / resolution);
+    LineSpacing = r.f32();
+    KeptInt = r.i32();
+    KeptByte = r.u8();
+    if (Version >= 2)
+        LinesPerPage = r.i32();
+    Styles->ReadFromStream(r);
+    Root->ReadFromStream(r);
+}
+
+void TStyle::ReadFromStream(BodyReader& r) {
+    const qint32 count = r.i32();
+    for (qint32 i = 0; i < count; ++i) {
+        auto style = std::make_unique<TStyl>(Owner);
+        style->ReadFromStream(r);
+        Items.push_back(std::move(style));
+    }
+}
+
+void TStyl::ReadFromStream(BodyReader& r) {
+    r.tag(kTagStyle);
+    Color = r.i32();
+    CharHeight = r.f32();
+    CharsPerLine = r.i32();
+    CharWidth = r.f32();
+    FontStyle = r.u8();
+    Extra = r.i32();
+    if (r.version() >= 3)
+        Charset = r.i32();
+    FontName = r.string();
+    Name = r.string();
+    Alias = r.string();
+}
+
+void TMLine::ReadFromStream(BodyReader& r) {
+    const BodyReader::Nest nest(r);
+    r.tag(kTagSection);
+    Header.ReadFromStream(r);
+    RepeatHeader.ReadFromStream(r);
+    r.tag(kTagSubsections);
+    const qint32 count = r.i32();
+    for (qint32 i = 0; i < count; ++i) {
+        auto child = std::make_unique<TMLine>(Owner);
+        child->ReadFromStream(r);
+        Sections.push_back(std::move(child));
+    }
+    Spare.ReadFromStream(r);
+    Footer.ReadFromStream(r);
+    if (r.version() >= 2) {
+        r.tag(kTagTrailer);
+        Title = r.string();
+        NewPageBefore = r.flag();
+    }
+}
+
+void TLinie::ReadFromStream(BodyReader& r) {
+    r.tag(kTagGroup);
+    SplitLines = r.flag();
+    NewPageBefore = r.flag();
+    const qint32 count = r.i32();
+    for (qint32 i = 0; i < count; ++i) {
+        auto line = std::make_unique<TLinia>(Owner, this);
+        line->ReadFromStream(r);
+        Lines.push_back(std::move(line));
+    }
+}
+
+void TLinia::ReadFromStream(BodyReader& r) {
+    r.tag(kTagLine);
+    DropAtPageTop = r.flag();
+    const int count = r.u8();
+    for (int i = 0; i < count; ++i) {
+        auto field = std::make_unique<TPole>(Owner);
+        field->ReadFromStream(r);
+        Fields.push_back(std::move(field));
+    }
+}
+
+void TPole::ReadFromStream(BodyReader& r) {
+    r.tag(kTagField);
+    const float scale = Owner->Scale;
+    Left = scaleLeft(r.i32(), scale);
+    Width = scaleWidth(r.i32(), scale);
+    Kind = r.u8();
+    Align = r.u8();
+    if (r.version() >= 6) {
+        AlignBottom = r.flag();
+        Ellipsis = r.flag();
+    }
+    NoWrap = r.flag();
+    LineStyle = r.u8();
+    StyleName = r.string();
+    SetText(r.string());
+    if (r.version() >= 4 && Kind == KindPicture)
+        Picture = r.emf();
+}
+
+} // namespace vek

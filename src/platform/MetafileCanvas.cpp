@@ -1,0 +1,554 @@
+// Records emitted by the metafile canvas. All fields are little-endian; every record starts with
+// its type and its size in bytes, a multiple of 4. Coordinates are logical units (the canvas's).
+//
+//   EMR_HEADER (1)        rclBounds (device, inclusive, union of everything drawn), rclFrame
+//                         (0.01 mm), " EMF", version 0x10000, nBytes, nRecords, nHandles,
+//                         description "VekPokaz\0Strona\0\0", szlDevice = the metafile's pixel
+//                         size, szlMillimeters and szlMicrometers = its frame: one device pixel
+//                         is one canvas unit.
+//   EMR_CREATEPEN (38)    ihPen, LOGPEN { style, width (POINTL, x used), colour }
+//   EMR_CREATEBRUSHINDIRECT (39)  ihBrush, LOGBRUSH32 { style, colour, hatch }
+//   EMR_EXTCREATEFONTINDIRECTW (82)  ihFont, LOGFONTW (92 bytes: height, width, escapement,
+//                         orientation, weight, italic, underline, strike-out, charset, precisions,
+//                         quality, pitch and family, face name of 32 UTF-16 units)
+//   EMR_SELECTOBJECT (37), EMR_DELETEOBJECT (40)  ihObject; stock objects have bit 31 set.
+//                         Objects are kept alive and selected again while they are in use: a font
+//                         is written once per page as long as it is one of the recent ones.
+//   EMR_SETTEXTCOLOR (24), EMR_SETBKCOLOR (25), EMR_SETBKMODE (18): written when they change.
+//   EMR_MOVETOEX (27), EMR_LINETO (54): a point.
+//   EMR_POLYLINE16 (87) / EMR_POLYLINE (4): rclBounds, count, points (16-bit when they fit).
+//   EMR_RECTANGLE (43): rclBox, right and bottom excluded as in Rectangle().
+//   EMR_EXTTEXTOUTW (84): rclBounds, iGraphicsMode 1, exScale, eyScale, then EMRTEXT
+//                         { reference point (top-left of the text), nChars, offString, options,
+//                         rcl, offDx }, the UTF-16 string padded to 4 bytes and one 32-bit
+//                         advance per UTF-16 unit. The text alignment stays TA_TOP | TA_LEFT.
+//   EMR_STRETCHDIBITS (81): rclBounds, destination, source rectangle, BITMAPINFOHEADER and the
+//                         bottom-up 24-bit BGR rows, SRCCOPY, DIB_RGB_COLORS.
+//   EMR_INTERSECTCLIPRECT (30), EMR_SAVEDC (33), EMR_RESTOREDC (34, always relative),
+//   EMR_SETMAPMODE (17), EMR_SETWINDOWORGEX (10), EMR_SETWINDOWEXTEX (9),
+//   EMR_SETVIEWPORTORGEX (12), EMR_SETVIEWPORTEXTEX (11).
+//   Another metafile drawn into a rectangle: see MetafileCanvasEmbed.cpp.
+//   EMR_EOF (14): no palette.
+#include "MetafileCanvas.h"
+
+#include "DrawText.h"
+#include "EmfWalk.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace vek {
+namespace {
+
+constexpr std::size_t kMaxFonts = 16;
+constexpr std::size_t kMaxPens = 8;
+constexpr std::size_t kMaxBrushes = 8;
+constexpr int kFaceUnits = 32;
+constexpr std::uint32_t kGmCompatible = 1;
+constexpr std::uint32_t kSrcCopy = 0x00CC0020;
+
+bool fitsInt16(const QList<QPoint>& points) {
+    return std::all_of(points.begin(), points.end(), [](QPoint p) {
+        return p.x() >= -32768 && p.x() <= 32767 && p.y() >= -32768 && p.y() <= 32767;
+    });
+}
+
+// The image as bottom-up 24-bit rows, transparent parts over white.
+QByteArray dibRows(const QImage& image, int& stride) {
+    QImage rgb(image.size(), QImage::Format_BGR888);
+    rgb.fill(Qt::white);
+    {
+        QPainter p(&rgb);
+        p.drawImage(0, 0, image);
+    }
+    stride = (rgb.width() * 3 + 3) & ~3;
+    QByteArray rows(qsizetype(stride) * rgb.height(), '\0');
+    for (int y = 0; y < rgb.height(); ++y) {
+        const uchar* src = rgb.constScanLine(y);
+        std::copy(src, src + rgb.width() * 3, rows.data() + qsizetype(rgb.height() - 1 - y) * stride);
+    }
+    return rows;
+}
+
+} // namespace
+
+QRect MetafileCanvas::inclusive(const QRectF& r) {
+    return QRect(QPoint(int(std::floor(r.left())), int(std::floor(r.top()))),
+                 QPoint(int(std::ceil(r.right())) - 1, int(std::ceil(r.bottom())) - 1));
+}
+
+std::uint32_t MetafileCanvas::Handles::allocate() {
+    for (std::size_t i = 1; i < used.size(); ++i) {
+        if (!used[i]) {
+            used[i] = true;
+            return std::uint32_t(i);
+        }
+    }
+    used.push_back(true);
+    return std::uint32_t(used.size() - 1);
+}
+
+void MetafileCanvas::Handles::release(std::uint32_t h) {
+    if (h > 0 && h < used.size())
+        used[h] = false;
+}
+
+MetafileCanvas::MetafileCanvas(TMetafile& target, int logPixels)
+    : m_target(&target)
+    , m_logPixels(logPixels) {
+    if (target.size().isEmpty())
+        target.setSize(QSize(1, 1));
+    if (!target.frame().isValid())
+        target.setFrame(QRect(0, 0, int(std::lround(target.width() * 2540.0 / 96.0)),
+                              int(std::lround(target.height() * 2540.0 / 96.0))));
+    m_device = target.size();
+    m_devicePerMm = QSizeF(m_device.width() * 100.0 / std::max(1, target.frame().width()),
+                           m_device.height() * 100.0 / std::max(1, target.frame().height()));
+    readExisting();
+}
+
+MetafileCanvas::~MetafileCanvas() {
+    finish();
+}
+
+void MetafileCanvas::readExisting() {
+    const QByteArray& bytes = m_target->bytes();
+    if (bytes.isEmpty())
+        return;
+    EmfWalker walker(bytes);
+    EmfRecord rec;
+    while (walker.next(rec)) {
+        if (rec.type() == emr::HEADER) {
+            const QRect b = rec.rectL(8);
+            if (b.isValid())
+                m_bounds = QRectF(b.left(), b.top(), b.width(), b.height());
+            m_handles.used.assign(std::max<std::size_t>(1, rec.u16(56)), true);
+        } else if (rec.type() != emr::EOF_ && rec.size() % 4 == 0) {
+            m_out.raw(rec.bytes());
+        }
+    }
+}
+
+void MetafileCanvas::finish() {
+    if (!open())
+        return;
+    // Leave no object of ours alive in the handle table.
+    m_out.record(emr::SELECTOBJECT, {std::int32_t(emr::BLACK_PEN)});
+    m_out.record(emr::SELECTOBJECT, {std::int32_t(emr::WHITE_BRUSH)});
+    m_out.record(emr::SELECTOBJECT, {std::int32_t(emr::DEVICE_DEFAULT_FONT)});
+    for (const CachedObject& o : m_objects)
+        m_out.record(emr::DELETEOBJECT, {std::int32_t(o.handle)});
+    m_objects.clear();
+
+    EmfHeaderInfo info;
+    if (!m_bounds.isEmpty())
+        info.bounds = inclusive(m_bounds);
+    const QRect f = m_target->frame();
+    info.frame = f;
+    info.devicePixels = m_device;
+    info.deviceMicrons = QSize(f.width() * 10, f.height() * 10);
+    info.records = m_out.records();
+    info.bodyBytes = std::uint32_t(m_out.body().size());
+    info.handles = std::uint16_t(std::min<std::uint32_t>(m_handles.tableSize(), 0xffff));
+    TMetafile* target = m_target;
+    m_target = nullptr;
+    const QSize size = target->size();
+    target->setBytes(assembleEmf(info, m_out.body()), size);
+}
+
+// --- objects ---------------------------------------------------------------------------------
+
+bool MetafileCanvas::inUse(std::uint32_t handle) const {
+    auto selected = [handle](const Emitted& e) {
+        return e.pen == handle || e.brush == handle || e.font == handle;
+    };
+    if (selected(m_dc.emitted))
+        return true;
+    return std::any_of(m_saved.begin(), m_saved.end(), [&](const DcState& s) { return selected(s.emitted); });
+}
+
+std::uint32_t MetafileCanvas::newHandle(CachedObject::Kind kind) {
+    const std::size_t limit = kind == CachedObject::Font  ? kMaxFonts
+                              : kind == CachedObject::Pen ? kMaxPens
+                                                          : kMaxBrushes;
+    const auto count = std::count_if(m_objects.begin(), m_objects.end(),
+                                     [kind](const CachedObject& o) { return o.kind == kind; });
+    if (std::size_t(count) >= limit) {
+        auto victim = m_objects.end();
+        for (auto it = m_objects.begin(); it != m_objects.end(); ++it) {
+            if (it->kind == kind && !inUse(it->handle) &&
+                (victim == m_objects.end() || it->lastUse < victim->lastUse))
+                victim = it;
+        }
+        if (victim != m_objects.end()) {
+            const std::uint32_t h = victim->handle;
+            m_out.record(emr::DELETEOBJECT, {std::int32_t(h)});
+            m_objects.erase(victim);
+            return h; // the slot is free again and taken at once
+        }
+    }
+    return m_handles.allocate();
+}
+
+std::uint32_t MetafileCanvas::objectFor(const CachedObject& wanted) {
+    for (CachedObject& o : m_objects) {
+        if (o.kind != wanted.kind)
+            continue;
+        const bool same = (o.kind == CachedObject::Pen && o.pen == wanted.pen) ||
+                          (o.kind == CachedObject::Brush && o.brush == wanted.brush) ||
+                          (o.kind == CachedObject::Font && o.font == wanted.font);
+        if (same) {
+            o.lastUse = ++m_useCounter;
+            return o.handle;
+        }
+    }
+    CachedObject o = wanted;
+    o.handle = newHandle(o.kind);
+    o.lastUse = ++m_useCounter;
+    writeCreate(o);
+    m_objects.push_back(o);
+    return o.handle;
+}
+
+void MetafileCanvas::writeCreate(const CachedObject& o) {
+    switch (o.kind) {
+    case CachedObject::Pen:
+        m_out.record(emr::CREATEPEN, {std::int32_t(o.handle), std::int32_t(o.pen.style), o.pen.width, 0,
+                                      std::int32_t(o.pen.color)});
+        break;
+    case CachedObject::Brush:
+        m_out.record(emr::CREATEBRUSHINDIRECT, {std::int32_t(o.handle), std::int32_t(o.brush.style),
+                                                std::int32_t(o.brush.color), std::int32_t(o.brush.hatch)});
+        break;
+    case CachedObject::Font: {
+        const LogFont& lf = o.font->logFont();
+        m_out.begin(emr::EXTCREATEFONTINDIRECTW);
+        m_out.u32(o.handle);
+        for (std::int32_t v : {lf.height, lf.width, lf.escapement, lf.orientation, lf.weight})
+            m_out.i32(v);
+        const char flags[8] = {char(lf.italic),  char(lf.underline),     char(lf.strikeOut),
+                               char(lf.charSet), char(lf.outPrecision),  char(lf.clipPrecision),
+                               char(lf.quality), char(lf.pitchAndFamily)};
+        m_out.bytes(QByteArrayView(flags, 8));
+        const QStringView face = QStringView(lf.faceName).left(kFaceUnits - 1);
+        m_out.utf16(face);
+        for (qsizetype i = face.size(); i < kFaceUnits; ++i)
+            m_out.u16(0);
+        m_out.end();
+        break;
+    }
+    }
+}
+
+void MetafileCanvas::select(std::optional<std::uint32_t>& emitted, std::uint32_t handle) {
+    if (emitted == handle)
+        return;
+    m_out.record(emr::SELECTOBJECT, {std::int32_t(handle)});
+    emitted = handle;
+}
+
+void MetafileCanvas::usePen() {
+    CachedObject want{CachedObject::Pen, m_dc.pen, {}, {}, 0, 0};
+    const std::uint32_t h = m_dc.pen.style == PS_NULL ? std::uint32_t(emr::NULL_PEN) : objectFor(want);
+    select(m_dc.emitted.pen, h);
+}
+
+void MetafileCanvas::useBrush(const LogBrush& brush) {
+    CachedObject want{CachedObject::Brush, {}, brush, {}, 0, 0};
+    const std::uint32_t h = brush.style == BS_NULL ? std::uint32_t(emr::NULL_BRUSH) : objectFor(want);
+    select(m_dc.emitted.brush, h);
+}
+
+void MetafileCanvas::useFont() {
+    if (!m_dc.font)
+        m_dc.font = defaultFont();
+    CachedObject want{CachedObject::Font, {}, {}, m_dc.font, 0, 0};
+    select(m_dc.emitted.font, objectFor(want));
+}
+
+void MetafileCanvas::useTextColours() {
+    Emitted& e = m_dc.emitted;
+    if (e.textColor != m_dc.textColor) {
+        m_out.record(emr::SETTEXTCOLOR, {std::int32_t(m_dc.textColor)});
+        e.textColor = m_dc.textColor;
+    }
+    if (e.bkMode != m_dc.bkMode) {
+        m_out.record(emr::SETBKMODE, {m_dc.bkMode});
+        e.bkMode = m_dc.bkMode;
+    }
+    if (m_dc.bkMode == OPAQUE && e.bkColor != m_dc.bkColor) {
+        m_out.record(emr::SETBKCOLOR, {std::int32_t(m_dc.bkColor)});
+        e.bkColor = m_dc.bkColor;
+    }
+}
+
+// --- bounds ----------------------------------------------------------------------------------
+
+QPointF MetafileCanvas::toDevice(QPointF l) const {
+    const Mapping& m = m_dc.map;
+    double sx = 1, sy = 1;
+    switch (m.mode) {
+    case MM_TEXT:
+        break;
+    case MM_ISOTROPIC:
+    case MM_ANISOTROPIC:
+        sx = m.windowExt.width() ? double(m.viewportExt.width()) / m.windowExt.width() : 1;
+        sy = m.windowExt.height() ? double(m.viewportExt.height()) / m.windowExt.height() : 1;
+        if (m.mode == MM_ISOTROPIC) {
+            const double s = std::min(std::abs(sx), std::abs(sy));
+            sx = std::copysign(s, sx);
+            sy = std::copysign(s, sy);
+        }
+        break;
+    default: {
+        static constexpr double kMmPerUnit[] = {0, 0, 0.1, 0.01, 0.254, 0.0254, 25.4 / 1440};
+        const double mm = kMmPerUnit[std::clamp(m.mode, 2, 6)];
+        sx = mm * m_devicePerMm.width();
+        sy = -mm * m_devicePerMm.height();
+    }
+    }
+    return QPointF((l.x() - m.windowOrg.x()) * sx + m.viewportOrg.x(),
+                   (l.y() - m.windowOrg.y()) * sy + m.viewportOrg.y());
+}
+
+QRectF MetafileCanvas::deviceRect(const QRectF& logical) const {
+    QRectF dev = QRectF(toDevice(logical.topLeft()), toDevice(logical.bottomRight())).normalized();
+    if (m_dc.clip)
+        dev = dev.intersected(*m_dc.clip);
+    return dev;
+}
+
+QRect MetafileCanvas::addBounds(const QRectF& logical, double grow) {
+    const QRectF dev = deviceRect(logical.adjusted(-grow, -grow, grow, grow));
+    if (dev.isEmpty())
+        return QRect(QPoint(0, 0), QPoint(-1, -1));
+    m_bounds = m_bounds.isEmpty() ? dev : m_bounds.united(dev);
+    return inclusive(dev);
+}
+
+// --- drawing ---------------------------------------------------------------------------------
+
+void MetafileCanvas::moveTo(int x, int y) {
+    if (!open())
+        return;
+    m_out.record(emr::MOVETOEX, {x, y});
+    m_current = QPoint(x, y);
+}
+
+void MetafileCanvas::lineTo(int x, int y) {
+    if (!open())
+        return;
+    usePen();
+    m_out.record(emr::LINETO, {x, y});
+    addBounds(QRectF(m_current, QPoint(x, y)).normalized(), std::max(1, m_dc.pen.width) / 2.0 + 1);
+    m_current = QPoint(x, y);
+}
+
+void MetafileCanvas::polyline(const QList<QPoint>& points) {
+    if (!open() || points.size() < 2)
+        return;
+    usePen();
+    QRect box(points.front(), QSize(1, 1));
+    for (QPoint p : points)
+        box = box.united(QRect(p, QSize(1, 1)));
+    const bool small = fitsInt16(points);
+    m_out.begin(small ? emr::POLYLINE16 : emr::POLYLINE);
+    m_out.rectL(box.left(), box.top(), box.right(), box.bottom());
+    m_out.u32(std::uint32_t(points.size()));
+    for (QPoint p : points) {
+        if (small) {
+            m_out.u16(std::uint16_t(std::int16_t(p.x())));
+            m_out.u16(std::uint16_t(std::int16_t(p.y())));
+        } else {
+            m_out.i32(p.x());
+            m_out.i32(p.y());
+        }
+    }
+    m_out.end();
+    addBounds(QRectF(box), std::max(1, m_dc.pen.width) / 2.0);
+}
+
+void MetafileCanvas::rectangle(const QRect& r) {
+    if (!open())
+        return;
+    usePen();
+    useBrush(m_dc.brush);
+    m_out.record(emr::RECTANGLE, {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
+    addBounds(QRectF(r), std::max(1, m_dc.pen.width) / 2.0);
+}
+
+void MetafileCanvas::fillRect(const QRect& r, ColorRef color) {
+    if (!open() || r.isEmpty())
+        return;
+    // A rectangle without a pen fills one unit less to the right and bottom: ask for one more.
+    useBrush(LogBrush{BS_SOLID, color, 0});
+    select(m_dc.emitted.pen, emr::NULL_PEN);
+    m_out.record(emr::RECTANGLE, {r.x(), r.y(), r.x() + r.width() + 1, r.y() + r.height() + 1});
+    addBounds(QRectF(r));
+}
+
+void MetafileCanvas::extTextOut(int x, int y, unsigned options, const QRect* rect, QStringView text,
+                                const int* dx) {
+    if (!open() || (text.isEmpty() && !(options & ETO_OPAQUE)))
+        return;
+    useFont();
+    useTextColours();
+    QList<int> advances;
+    if (dx)
+        advances = QList<int>(dx, dx + text.size());
+    else
+        m_dc.font->advances(text, advances);
+    int width = 0;
+    for (int a : advances)
+        width += a;
+
+    const GdiFont& f = *m_dc.font;
+    QRectF box(x, y, width, f.height());
+    if (f.logFont().escapement != 0) {
+        const double a = f.escapementDegrees() * M_PI / 180.0;
+        const QPointF along(std::cos(a), -std::sin(a)), down(std::sin(a), std::cos(a));
+        const QPointF o(x, y);
+        const QPointF pts[] = {o, o + along * width, o + down * f.height(),
+                               o + along * width + down * f.height()};
+        box = QRectF(pts[0], QSizeF(0, 0));
+        for (const QPointF& p : pts)
+            box = box.united(QRectF(p, QSizeF(0.01, 0.01)));
+    }
+    if (options & ETO_CLIPPED && rect)
+        box = box.intersected(QRectF(*rect));
+    if (options & ETO_OPAQUE && rect)
+        box = box.united(QRectF(*rect));
+    const QRect devBox = addBounds(box);
+
+    const qsizetype n = text.size();
+    const std::uint32_t offString = 76;
+    const std::uint32_t offDx = offString + ((std::uint32_t(n) * 2 + 3) & ~3u);
+    m_out.begin(emr::EXTTEXTOUTW);
+    m_out.rectL(devBox.left(), devBox.top(), devBox.right(), devBox.bottom());
+    m_out.u32(kGmCompatible);
+    m_out.f32(float(100.0 / m_devicePerMm.width()));
+    m_out.f32(float(100.0 / m_devicePerMm.height()));
+    m_out.i32(x);
+    m_out.i32(y);
+    m_out.u32(std::uint32_t(n));
+    m_out.u32(offString);
+    m_out.u32(options & (ETO_OPAQUE | ETO_CLIPPED));
+    if (rect && (options & (ETO_OPAQUE | ETO_CLIPPED)))
+        m_out.rectL(rect->x(), rect->y(), rect->x() + rect->width(), rect->y() + rect->height());
+    else
+        m_out.rectL(0, 0, -1, -1);
+    m_out.u32(n ? offDx : 0);
+    m_out.utf16(text);
+    if (n % 2)
+        m_out.u16(0);
+    for (int a : advances)
+        m_out.i32(a);
+    m_out.end();
+}
+
+void MetafileCanvas::stretchImage(const QRect& r, const QImage& image) {
+    if (!open() || image.isNull() || r.isEmpty())
+        return;
+    int stride = 0;
+    const QByteArray rows = dibRows(image, stride);
+    const std::uint32_t offBmi = 80, cbBmi = 40;
+    m_out.begin(emr::STRETCHDIBITS);
+    const QRect dev = addBounds(QRectF(r));
+    m_out.rectL(dev.left(), dev.top(), dev.right(), dev.bottom());
+    m_out.i32(r.x());
+    m_out.i32(r.y());
+    m_out.rectL(0, 0, image.width(), image.height()); // xSrc, ySrc, cxSrc, cySrc
+    m_out.u32(offBmi);
+    m_out.u32(cbBmi);
+    m_out.u32(offBmi + cbBmi);
+    m_out.u32(std::uint32_t(rows.size()));
+    m_out.u32(0); // DIB_RGB_COLORS
+    m_out.u32(kSrcCopy);
+    m_out.i32(r.width());
+    m_out.i32(r.height());
+    // BITMAPINFOHEADER
+    m_out.u32(40);
+    m_out.i32(image.width());
+    m_out.i32(image.height());
+    m_out.u16(1);
+    m_out.u16(24);
+    m_out.u32(0); // BI_RGB
+    m_out.u32(std::uint32_t(rows.size()));
+    m_out.i32(3780);
+    m_out.i32(3780);
+    m_out.u32(0);
+    m_out.u32(0);
+    m_out.bytes(rows);
+    m_out.end();
+}
+
+// --- DC state --------------------------------------------------------------------------------
+
+int MetafileCanvas::saveDC() {
+    if (!open())
+        return 0;
+    m_out.record(emr::SAVEDC, {});
+    m_saved.push_back(m_dc);
+    return int(m_saved.size());
+}
+
+void MetafileCanvas::restoreDC(int level) {
+    if (!open())
+        return;
+    const int depth = int(m_saved.size());
+    const int target = level < 0 ? depth + level : level - 1; // states left on the stack
+    if (level == 0 || target < 0 || target >= depth)
+        return;
+    m_out.record(emr::RESTOREDC, {target - depth});
+    m_dc = m_saved[std::size_t(target)];
+    m_saved.resize(std::size_t(target));
+}
+
+void MetafileCanvas::writeMapping(std::uint32_t type, int a, int b) {
+    if (open())
+        m_out.record(type, {a, b});
+}
+
+void MetafileCanvas::setMapMode(int mode) {
+    if (!open() || mode < MM_TEXT || mode > MM_ANISOTROPIC)
+        return;
+    m_out.record(emr::SETMAPMODE, {mode});
+    m_dc.map.mode = mode;
+}
+
+void MetafileCanvas::setWindowOrg(QPoint p) {
+    writeMapping(emr::SETWINDOWORGEX, p.x(), p.y());
+    m_dc.map.windowOrg = p;
+}
+
+void MetafileCanvas::setWindowExt(QSize s) {
+    if (s.width() == 0 || s.height() == 0)
+        return;
+    writeMapping(emr::SETWINDOWEXTEX, s.width(), s.height());
+    m_dc.map.windowExt = s;
+}
+
+void MetafileCanvas::setViewportOrg(QPoint p) {
+    writeMapping(emr::SETVIEWPORTORGEX, p.x(), p.y());
+    m_dc.map.viewportOrg = p;
+}
+
+void MetafileCanvas::setViewportExt(QSize s) {
+    if (s.width() == 0 || s.height() == 0)
+        return;
+    writeMapping(emr::SETVIEWPORTEXTEX, s.width(), s.height());
+    m_dc.map.viewportExt = s;
+}
+
+void MetafileCanvas::intersectClipRect(const QRect& r) {
+    if (!open())
+        return;
+    m_out.record(emr::INTERSECTCLIPRECT, {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
+    const QRectF dev =
+        QRectF(toDevice(QPointF(r.topLeft())), toDevice(QPointF(r.x() + r.width(), r.y() + r.height())))
+            .normalized();
+    m_dc.clip = m_dc.clip ? m_dc.clip->intersected(dev) : dev;
+}
+
+} // namespace vek
