@@ -52,7 +52,12 @@ QFont kitFont(const QString& face, int height, unsigned style) {
         f.setFamily(marlettFamily);
     } else {
         const QString real = kitFaceFor(face);
-        f.setFamilies({real, QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+        // Fall back to the plain face of the same family first (the condensed DejaVu faces come
+        // with an optional package).
+        const QString sans = QStringLiteral("Liberation Sans");
+        const QString dejavu = QStringLiteral("DejaVu Sans");
+        f.setFamilies(real.startsWith(dejavu) ? QStringList{real, dejavu, sans}
+                                              : QStringList{real, sans, dejavu});
     }
     f.setBold(style & kfBold);
     f.setItalic(style & kfItalic);

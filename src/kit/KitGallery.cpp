@@ -98,7 +98,6 @@ void captionSample(QWidget* parent, QRect r) {
     auto* hb = new THintBar(frame);
     hb->setTextCancel(QStringLiteral("Zamknij"));
     hb->setTextAccept(QStringLiteral("&Drukuj"));
-    hb->setBtnWidth(90);
 }
 
 } // namespace
@@ -117,7 +116,7 @@ QWidget* kitGalleryWidgets(QWidget* parent) {
     hb2->setTextAccept(QStringLiteral("&Drukuj"));
     hb2->setTextCancel(QStringLiteral("Zamknij"));
     hb2->setTextLeft(QStringLiteral("Strona 3 z 12"));
-    hb2->setTextCenter(QStringLiteral("Drukarka: #YELLOW#PDF#NORMAL# gotowa, #RED#brak papieru"));
+    hb2->setTextCenter(QStringLiteral("Drukarka #YELLOW#PDF#NORMAL#: #RED#brak papieru"));
     hb2->setTextRight(QStringLiteral("100%"));
     y += 30;
     auto* hb3 = hintBar(sheet, y, 600);

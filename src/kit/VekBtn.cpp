@@ -19,12 +19,12 @@ constexpr QSize labelSize{20, 13};
 constexpr int colourCount = 5;
 
 // Cuts a sheet into cells, making the colour of its top-left pixel transparent.
-QList<QPixmap> sheetCells(const QString& resource, QSize cell, int column, int rows) {
+QList<QImage> sheetCells(const QString& resource, QSize cell, int column, int rows) {
     QImage sheet = QImage(resource).convertToFormat(QImage::Format_ARGB32);
-    QList<QPixmap> cells;
+    QList<QImage> cells;
     if (sheet.isNull()) {
         for (int i = 0; i < rows; ++i) {
-            cells.append(QPixmap());
+            cells.append(QImage());
         }
         return cells;
     }
@@ -38,16 +38,15 @@ QList<QPixmap> sheetCells(const QString& resource, QSize cell, int column, int r
         }
     }
     for (int i = 0; i < rows; ++i) {
-        cells.append(QPixmap::fromImage(
-            sheet.copy(column * cell.width(), i * cell.height(), cell.width(), cell.height())));
+        cells.append(sheet.copy(column * cell.width(), i * cell.height(), cell.width(), cell.height()));
     }
     return cells;
 }
 
 // The cap and label cells shared by every button, cut once.
 struct Sheets {
-    QList<QPixmap> caps[2];   // enabled, disabled
-    QList<QPixmap> labels[2]; // enabled, disabled
+    QList<QImage> caps[2];   // enabled, disabled
+    QList<QImage> labels[2]; // enabled, disabled
 
     static const Sheets& get() {
         static const Sheets s;
@@ -343,8 +342,8 @@ void TVekBtn::paintPicture(QPainter& p, int x, int y) const {
         return;
     }
     const Sheets& s = Sheets::get();
-    p.drawPixmap(x, y, s.caps[state].value(m_kolor));
-    p.drawPixmap(x + 1, y + 2, s.labels[state].value(m_typ));
+    p.drawImage(x, y, s.caps[state].value(m_kolor));
+    p.drawImage(x + 1, y + 2, s.labels[state].value(m_typ));
 }
 
 void TVekBtn::paintCaption(QPainter& p, Layout lay, QSize pic, bool sunk) const {
