@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QSet>
+#include <QTextLayout>
 #include <QTimer>
 
 namespace vek {
@@ -159,6 +160,25 @@ QColor controlColor(const QWidget* w) {
         return v.value<QColor>();
     }
     return w->palette().color(QPalette::Window);
+}
+
+QStringList wrapText(const QString& text, const QFont& font, int width) {
+    QStringList lines;
+    QString normalized = text;
+    normalized.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (const QString& paragraph : normalized.split(u'\n')) {
+        QTextLayout layout(paragraph, font);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(qMax(1, width));
+            lines.append(paragraph.mid(line.textStart(), line.textLength()));
+        }
+        layout.endLayout(); // an empty paragraph still makes one (empty) line
+    }
+    return lines;
 }
 
 // ---- Frames and edges ---------------------------------------------------------------------------
@@ -327,20 +347,13 @@ QRect TPanelEx::caption2Rect() const {
     return rect().adjusted(m_borderWidth, m_borderWidth, -m_borderWidth, -m_borderWidth);
 }
 
-namespace {
-
-constexpr int caption2Flags = Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop;
-
-} // namespace
-
 void TPanelEx::applyAutoHeight() {
     if (!m_autoHeight || m_caption2.isEmpty()) {
         return;
     }
     const QRect inset = caption2Rect();
-    const QRect text = QFontMetrics(font()).boundingRect(
-        QRect(inset.left(), inset.top(), inset.width(), 100000), caption2Flags, m_caption2);
-    const int h = text.height() + inset.top() + (height() - (inset.bottom() + 1));
+    const int lines = int(wrapText(m_caption2, font(), inset.width()).size());
+    const int h = lines * QFontMetrics(font()).height() + inset.top() + (height() - (inset.bottom() + 1));
     resize(width(), h);
 }
 
@@ -494,7 +507,16 @@ void TPanelEx::paintPanel(QPainter& p) {
 void TPanelEx::paintCaption2(QPainter& p) {
     p.fillRect(rect(), Color());
     p.setPen(isEnabled() ? m_fontColor : sys::grayText);
-    p.drawText(caption2Rect(), caption2Flags, m_caption2);
+    const QRect r = caption2Rect();
+    const QFontMetrics fm(font());
+    p.save();
+    p.setClipRect(r);
+    int y = r.top();
+    for (const QString& line : wrapText(m_caption2, font(), r.width())) {
+        p.drawText(r.left(), y + fm.ascent(), line);
+        y += fm.height();
+    }
+    p.restore();
 }
 
 void TPanelEx::scheduleExitSizeMove() {

@@ -55,6 +55,10 @@ void realign(QWidget* parent);
 // the window colour of its palette.
 QColor controlColor(const QWidget* w);
 
+// Breaks text into lines that fit width as an edit control does: at blanks, a word wider than the
+// width where it no longer fits, and at CR, LF and CR LF.
+QStringList wrapText(const QString& text, const QFont& font, int width);
+
 // ---- 3-D frames and edges -----------------------------------------------------------------------
 
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };

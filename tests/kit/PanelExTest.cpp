@@ -125,9 +125,9 @@ TEST(PanelEx, AutoHeightFitsTheWrappedSecondCaption) {
     const QString text =
         QStringLiteral("Długi tekst panelu, który na pewno nie zmieści się w jednym wierszu.");
     panel.setCaption2(text);
-    const QRect wrapped =
-        QFontMetrics(panel.font()).boundingRect(QRect(0, 0, 116, 100000), Qt::TextWordWrap, text);
-    EXPECT_GT(wrapped.height(), QFontMetrics(panel.font()).height()); // more than one line
+    const int lineHeight = QFontMetrics(panel.font()).height();
+    const QRect wrapped(0, 0, 116, int(wrapText(text, panel.font(), 116).size()) * lineHeight);
+    EXPECT_GT(wrapped.height(), lineHeight); // more than one line
     EXPECT_EQ(panel.height(), wrapped.height() + 4);
     // The text is painted inside the border, on the panel colour, without bevels.
     panel.setColor(QColor(255, 255, 224));
@@ -141,6 +141,26 @@ TEST(PanelEx, AutoHeightFitsTheWrappedSecondCaption) {
     panel.setAutoHeight(false);
     panel.setCaption2(text + text);
     EXPECT_EQ(panel.height(), wrapped.height() + 4);
+}
+
+TEST(PanelEx, WrappingBreaksAtBlanksLongWordsAndLineBreaks) {
+    const QFont font = kitFont(QStringLiteral("MS Sans Serif"), -11);
+    const QFontMetrics fm(font);
+    QStringList lines =
+        wrapText(QStringLiteral("ala ma kota"), font, fm.horizontalAdvance(QStringLiteral("ala ma")) + 1);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0].trimmed(), QStringLiteral("ala ma"));
+    EXPECT_EQ(lines[1], QStringLiteral("kota"));
+    // A word wider than the box is broken inside.
+    lines = wrapText(QStringLiteral("Niepodległościowy"), font, 30);
+    EXPECT_GT(lines.size(), 2);
+    EXPECT_EQ(lines.join(QString()), QStringLiteral("Niepodległościowy"));
+    for (const QString& l : lines) {
+        EXPECT_LE(fm.horizontalAdvance(l), 30);
+    }
+    lines = wrapText(QStringLiteral("a\r\nb\rc\n\nd"), font, 200);
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QString(),
+                                  QStringLiteral("d")}));
 }
 
 TEST(PanelEx, EmptySecondCaptionPaintsThePlainPanel) {
