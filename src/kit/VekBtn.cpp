@@ -253,8 +253,10 @@ void TVekBtn::leaveEvent(QEvent* e) {
 }
 
 void TVekBtn::mouseMoveEvent(QMouseEvent* e) {
-    if (rect().contains(e->position().toPoint()) && !m_hot) {
-        m_hot = true;
+    // Outside the button a move arrives only while a mouse button holds it: it has left.
+    const bool inside = rect().contains(e->position().toPoint());
+    if (inside != m_hot) {
+        m_hot = inside;
         update();
     }
 }

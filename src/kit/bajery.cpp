@@ -369,7 +369,7 @@ QRect TPanelEx::alignRect() const {
 }
 
 int TPanelEx::hitTest(const QPoint& globalPos) {
-    int result = rect().contains(mapFromGlobal(globalPos)) ? HTCLIENT : HTNOWHERE;
+    int result = HTCLIENT;
     if (OnHitTest) {
         OnHitTest(this, globalPos.x(), globalPos.y(), result);
     }
@@ -396,6 +396,9 @@ void TPanelEx::updateCursor(int hit) {
 // Mouse messages pass the hit test first: a transparent answer hands them to the parent, a
 // non-client answer turns a left press or double-click into the non-client events.
 bool TPanelEx::routeMouse(QMouseEvent* e) {
+    if (m_mouseHeld && e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick) {
+        return QFrame::event(e); // the panel holds the mouse until the button is released
+    }
     const int hit = hitTest(e->globalPosition().toPoint());
     if (e->type() == QEvent::MouseMove) {
         updateCursor(hit);
@@ -572,6 +575,7 @@ void TPanelEx::leaveEvent(QEvent* e) {
 
 void TPanelEx::mousePressEvent(QMouseEvent* e) {
     m_pressedInside = e->button() == Qt::LeftButton;
+    m_mouseHeld = true;
     if (OnMouseDown) {
         const QPoint pt = e->position().toPoint();
         OnMouseDown(this, e->button(), e->modifiers(), pt.x(), pt.y());
@@ -583,6 +587,7 @@ void TPanelEx::mouseReleaseEvent(QMouseEvent* e) {
     const bool click =
         m_pressedInside && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint());
     m_pressedInside = false;
+    m_mouseHeld = e->buttons() != Qt::NoButton;
     if (OnMouseUp) {
         const QPoint pt = e->position().toPoint();
         OnMouseUp(this, e->button(), e->modifiers(), pt.x(), pt.y());
@@ -598,6 +603,7 @@ void TPanelEx::mouseDoubleClickEvent(QMouseEvent* e) {
         OnDblClick(this);
     }
     m_pressedInside = e->button() == Qt::LeftButton;
+    m_mouseHeld = true;
     e->accept();
 }
 

@@ -200,7 +200,8 @@ private:
     QString m_caption2;
     bool m_autoHeight = false;
     int m_minWidth = 0;
-    bool m_pressedInside = false;
+    bool m_pressedInside = false; // a left press started in the client area
+    bool m_mouseHeld = false;     // a press in the client area holds the mouse until released
     bool m_exitPending = false;
     std::optional<QCursor> m_savedCursor; // the panel's own cursor while OnSetCursor overrides it
 };

@@ -52,6 +52,32 @@ TEST(PanelEx, TransparentHitTestHandsTheMouseToTheParent) {
     EXPECT_EQ(downs, 1);
 }
 
+TEST(PanelEx, APressInTheClientAreaHoldsTheMouseUntilReleased) {
+    PressCounter parent;
+    parent.resize(200, 100);
+    auto* panel = new TPanelEx(&parent);
+    panel->setGeometry(10, 10, 100, 50);
+    // Transparent right of x = 50 only.
+    panel->OnHitTest = [panel](QObject*, int x, int, int& result) {
+        if (panel->mapFromGlobal(QPoint(x, 0)).x() > 50) {
+            result = HTTRANSPARENT;
+        }
+    };
+    QList<int> moves;
+    panel->OnMouseMove = [&](QObject*, Qt::KeyboardModifiers, int x, int) { moves.append(x); };
+    parent.show();
+    QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(5, 5));
+    QMouseEvent drag(QEvent::MouseMove, QPointF(80, 5), panel->mapToGlobal(QPointF(80, 5)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(panel, &drag);
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(80, 5));
+    QMouseEvent hover(QEvent::MouseMove, QPointF(90, 5), panel->mapToGlobal(QPointF(90, 5)), Qt::NoButton,
+                      Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(panel, &hover);
+    EXPECT_EQ(moves, QList<int>{80});
+    EXPECT_EQ(parent.presses, 0);
+}
+
 TEST(PanelEx, NonClientAnswersFireTheNonClientEvents) {
     TPanelEx panel;
     panel.OnHitTest = [](QObject*, int, int, int& result) { result = HTCAPTION; };

@@ -184,8 +184,14 @@ TEST(VekBtn, ClickCallsTheHandlerAndClearsTheStateEvenWhenItThrows) {
     EXPECT_EQ(clicks, 1);
     EXPECT_FALSE(h.btn->Hot());
     EXPECT_FALSE(h.btn->Pressed());
-    // Released outside: no click.
+    // Dragged out, it pops up; released outside: no click.
+    kittest::enter(*h.btn);
     QTest::mousePress(h.btn, Qt::LeftButton, {}, QPoint(30, 15));
+    QMouseEvent out(QEvent::MouseMove, QPointF(100, 15), h.btn->mapToGlobal(QPointF(100, 15)), Qt::NoButton,
+                    Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(h.btn, &out);
+    EXPECT_FALSE(h.btn->Hot());
+    EXPECT_EQ(shot(*h.btn).pixelColor(5, 0), sys::btnHighlight); // raised again
     QTest::mouseRelease(h.btn, Qt::LeftButton, {}, QPoint(100, 15));
     EXPECT_EQ(clicks, 1);
     // A double click counts as a second click.
