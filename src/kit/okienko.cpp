@@ -382,7 +382,9 @@ void TMsgOkienko::ArrangeButtons() {
 }
 
 void TMsgOkienko::CentreOver(const QRect& a) {
-    move(a.left() + (a.width() - width()) / 2, a.top() + (a.height() - height()) / 2);
+    // Centred by the outer size, the window manager's frame included where it is known.
+    const QSize outer = frameGeometry().size();
+    move(a.left() + (a.width() - outer.width()) / 2, a.top() + (a.height() - outer.height()) / 2);
 }
 
 void TMsgOkienko::showEvent(QShowEvent* e) {
@@ -568,6 +570,7 @@ void TWorkingDlg::Start(const QString& text, bool withLabel, bool withBar) {
 
 void TWorkingDlg::Open() {
     Close();
+    m_units = 0;
     QWidget* ownerForm = nullptr;
     if (!ScreenCenter) {
         auto* w = qobject_cast<QWidget*>(parent());
@@ -624,6 +627,7 @@ void TWorkingDlg::SetStepText(const QString& text) {
 }
 
 void TWorkingDlg::SetProgress(int n) {
+    m_units = n;
     if (!m_window || m_progressMax == 0)
         return;
     const double pos = std::trunc(double(n) / m_progressMax * 100.0);
@@ -634,9 +638,12 @@ void TWorkingDlg::SetProgress(int n) {
 void TWorkingDlg::StepProgress() {
     if (!m_window || m_progressMax == 0)
         return;
+    // Counted in units, not re-derived from the rounded position: with more than 100 units a
+    // step of less than half a percent would otherwise round back to the same position for ever.
+    ++m_units;
+    const double pos = std::clamp(double(m_units) * 100.0 / m_progressMax, -1e9, 1e9);
     QProgressBar* bar = m_window->pbar;
-    const double next = (bar->value() * double(m_progressMax) * 0.01 + 1.0) * 100.0 / m_progressMax;
-    bar->setValue(std::clamp(roundHalfEven(std::clamp(next, -1e9, 1e9)), bar->minimum(), bar->maximum()));
+    bar->setValue(std::clamp(roundHalfEven(pos), bar->minimum(), bar->maximum()));
 }
 
 } // namespace vek

@@ -187,13 +187,16 @@ public:
     void Start(const QString& text, bool withLabel, bool withBar);
     void Close();
     void SetStepText(const QString& text);
+    // Bar position = n / ProgressMax x 100, truncated.
     void SetProgress(int n);
+    // One unit further; the position is rounded to the nearest percent.
     void StepProgress();
 
     TMsgOkienko* Window() const { return m_window.get(); }
 
 private:
     int m_progressMax = 100;
+    long long m_units = 0; // units done, as last set or stepped
     std::unique_ptr<TMsgOkienko> m_window;
 };
 

@@ -431,6 +431,10 @@ void TVekForm::SetBounds(int left, int top, int width, int height) {
     const QSize s = vekform::ClampSize({width, height}, Limits());
     applySizeHints();
     setGeometry(left, top, s.width(), s.height());
+    // A hidden window gets its resize event only when shown; its skin must fit at once.
+    pFrame->setGeometry(rect());
+    realign(pFrame);
+    realign(pCaption);
 }
 
 void TVekForm::SetFixedWidth(int w) {
