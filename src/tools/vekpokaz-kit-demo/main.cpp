@@ -4,6 +4,8 @@
 
 #include "kit/HintBar.h"
 #include "kit/KitFonts.h"
+#include "kit/KitGallery.h"
+#include "kit/VekBtn.h"
 #include "kit/okienko.h"
 #include "kit/okienkoWidgets.h"
 #include "kit/uVekForm.h"
@@ -13,7 +15,9 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QGridLayout>
+#include <QHash>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
@@ -83,25 +87,48 @@ public:
         add(
             grid, row++, u"Okno postępu"_s, [this] { runProgress(); }, 1);
         add(
-            grid, row++, u"Podokno"_s,
-            [this] {
-                auto* child = new TVekForm(this); // deletes itself when closed
-                child->setWindowTitle(u"Podokno"_s);
-                child->show();
-            },
-            1);
-        SetSizeCentered(460, 330);
+            grid, row++, u"Kontrolki (podokno)"_s, [this] { openControls(); }, 1);
+        SetSizeCentered(460, 260);
     }
 
 private:
     void add(QGridLayout* grid, int row, const QString& caption, std::function<void()> action, int col = 0) {
-        auto* b = new TMsgButton(caption, grid->parentWidget());
-        b->setAutoDefault(false);
-        b->setFont(kitFont(u"Arial"_s, -12, kfBold));
-        b->setMinimumHeight(26);
-        QObject::connect(b, &QPushButton::clicked, this, std::move(action));
+        auto* b = new TVekBtn(grid->parentWidget());
+        const int index = col * 5 + row;
+        b->setTyp(TVekBtnTyp(sbF2 + index));
+        b->setKolor(col == 0 ? 0 : 3);
+        b->setOpis(caption);
+        b->setFixedHeight(28);
+        b->setMinimumWidth(190);
+        b->OnClick = [action](QObject*) { action(); };
+        m_keys.insert(Qt::Key_F2 + index, b);
         grid->addWidget(b, row, col);
     }
+    void keyPressEvent(QKeyEvent* e) override {
+        // The key on a button's cap presses it.
+        if (TVekBtn* b = m_keys.value(e->key()); b && e->modifiers() == Qt::NoModifier) {
+            b->OnClick(b);
+            return;
+        }
+        TVekForm::keyPressEvent(e);
+    }
+    QHash<int, TVekBtn*> m_keys;
+
+public:
+    TVekForm* openControls() {
+        auto* child = new TVekForm(this); // deletes itself when closed, one child at a time
+        child->setWindowTitle(u"Kontrolki zestawu"_s);
+        child->SetBorderIcons(biHelp | biMaximize);
+        QWidget* samples = kitGalleryWidgets(child->pFrame);
+        setAlign(samples, alClient);
+        const QRect used = samples->childrenRect();
+        // Frame (4 + 4), caption strip (21) and hint bar (24) around the samples.
+        child->SetSizeCentered(used.right() + 1 + 8 + 8, used.bottom() + 1 + 8 + 21 + 24 + 8);
+        child->show();
+        return child;
+    }
+
+private:
     void report(const QString& answer) { hb->setTextCenter(u"Odpowiedź: "_s + answer); }
     void runProgress() {
         TWorkingDlg dlg(this);
@@ -233,10 +260,19 @@ int writeScreenshots(const QString& dir) {
         f->LeaveHelpMode();
         f->close();
     }
+    for (const KitGalleryShot& shot : kitGalleryImages()) {
+        const QString path = QDir(dir).filePath(u"kit-"_s + shot.name + u".png"_s);
+        shot.image.save(path);
+        QTextStream(stdout) << path << '\n';
+    }
+    kitGallerySheet().save(QDir(dir).filePath(u"kit-sheet.png"_s));
     {
         TKitGallery g;
         g.setAttribute(Qt::WA_DeleteOnClose, false);
         s.shoot(&g, u"gallery"_s, false);
+        TVekForm* controls = g.openControls();
+        s.shoot(controls, u"vekform-controls"_s, false);
+        controls->close();
     }
     return 0;
 }
