@@ -355,13 +355,11 @@ void TVekForm::buildComponents() {
     for (TPanelEx* p : {pFrame, pCaption, pCaptionBtns, pCapText}) {
         p->setMouseTracking(true);
         p->OnHitTest = [](QObject*, int, int, int& result) { result = HTTRANSPARENT; };
-        p->OnSetCursor = [this](QObject* sender, int, std::optional<Qt::CursorShape>& result) {
-            const int hit = HitTest(mapFromGlobal(QCursor::pos()));
-            const Qt::CursorShape shape = cursorFor(hit);
-            if (shape != Qt::ArrowCursor || sender != pCaption)
+        p->OnSetCursor = [this](QObject*, int, std::optional<Qt::CursorShape>& result) {
+            // Sizing cursors over the frame ring; elsewhere the panel's own (the hand over the caption).
+            const Qt::CursorShape shape = cursorFor(HitTest(mapFromGlobal(QCursor::pos())));
+            if (shape != Qt::ArrowCursor)
                 result = shape;
-            if (hit == HTCAPTION || hit == HTCLIENT)
-                result.reset(); // the panel's own cursor (the hand over the caption)
         };
     }
     connect(btnCapClose, &QToolButton::clicked, this, [this] { close(); });

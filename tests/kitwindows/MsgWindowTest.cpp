@@ -280,3 +280,30 @@ TEST(MsgWindow, TypedConfirmationPanelIsArranged) {
     EXPECT_EQ(m.pTAK->x(), g);
     EXPECT_EQ(m.btnN->x(), 2 * g + m.pTAK->width());
 }
+
+TEST(MsgWindow, EnterPressesTheFocusedButtonAfterTab) {
+    answerModal([](QWidget* w) {
+        TMsgOkienko* m = msgWindow(w);
+        m->btnNo->setFocus(); // where Tab from the first button leads
+        QTest::keyClick(m->btnNo, Qt::Key_Return);
+    });
+    EXPECT_FALSE(MsgYesNo(u"Pytanie"_s, u"Usunąć?"_s));
+    answerModal([](QWidget* w) {
+        TMsgOkienko* m = msgWindow(w);
+        EXPECT_TRUE(m->btnOk->hasFocus()); // the first button has the focus when the window opens
+        QTest::keyClick(w, Qt::Key_Tab);
+        EXPECT_TRUE(m->btnNo->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    EXPECT_FALSE(MsgYesNo(u"Pytanie"_s, u"Usunąć?"_s));
+}
+
+TEST(MsgWindow, QuestionWithoutButtonsIsLeftOnlyByEscOrClose) {
+    answerModal([](QWidget* w) {
+        QTest::keyClick(w, Qt::Key_Return);
+        QTest::keyClick(w, Qt::Key_T);
+        EXPECT_TRUE(w->isVisible());
+        QTest::keyClick(w, Qt::Key_Escape);
+    });
+    EXPECT_EQ(ShowMsg(u"x"_s, u"y"_s, mkQuestion, 0), mrCancel);
+}

@@ -339,3 +339,36 @@ TEST(VekForm, HelpModeAsksForTheClickedControlAndEndsOnAKey) {
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_FALSE(f.HelpMode());
 }
+
+TEST(VekForm, FirstShowUpdatesTheLook) {
+    Form f;
+    f.SetBorderIcons(biHelp | biMaximize);
+    f.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(f.IsActive());
+    EXPECT_EQ(f.pCaption->Color(), QColor(0, 0, 128));
+    EXPECT_TRUE(f.hb->Active());
+    EXPECT_TRUE(f.btnCapMaximize->isEnabled());
+    const QImage img = f.grab().toImage();
+    // The navy strip with the caption buttons on its right.
+    EXPECT_EQ(img.pixelColor(f.width() / 2, 6), QColor(0, 0, 128));
+    EXPECT_NE(img.pixelColor(f.btnCapClose->mapTo(&f, QPoint(8, 7))), QColor(0, 0, 128));
+}
+
+TEST(VekForm, F1AsksHelpForTheFocusedControl) {
+    struct HelpForm : Form {
+        QWidget* asked = nullptr;
+        QString GetHelpText(QWidget* c) override {
+            if (!asked)
+                asked = c;
+            return {};
+        }
+    } f;
+    auto* edit = new QWidget(f.pFrame);
+    edit->setFocusPolicy(Qt::StrongFocus);
+    f.show();
+    QApplication::setActiveWindow(&f);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_F1);
+    EXPECT_EQ(f.asked, edit);
+}

@@ -88,6 +88,8 @@ public:
             grid, row++, u"Okno postępu"_s, [this] { runProgress(); }, 1);
         add(
             grid, row++, u"Kontrolki (podokno)"_s, [this] { openControls(); }, 1);
+        grid->setRowStretch(5, 1); // the buttons keep their place when the window grows
+        grid->setColumnStretch(2, 1);
         SetSizeCentered(460, 260);
     }
 
