@@ -227,7 +227,7 @@ void TMsgOkienko::layoutPanel3() {
     dock(panPostep2, area, Dock::Bottom, 18);
     dock(Panel2, area, Dock::Fill, 0);
     const QRect in2 = Panel2->InnerRect();
-    if (lbl->WordWrap() || lbl->property("alignTop").toBool())
+    if (lbl->WordWrap() || m_lblAlignTop)
         lbl->setGeometry(in2.left(), in2.top(), in2.width(), lbl->Measure(in2.width()).height());
     else
         lbl->setGeometry(QRect(in2.topLeft(), lbl->Measure(0)));
@@ -330,7 +330,7 @@ void TMsgOkienko::FitText() {
     LayoutChildren();
     const bool multi = lbl->Text().contains(QLatin1Char('\n'));
     lbl->SetWordWrap(!multi);
-    lbl->setProperty("alignTop", !multi);
+    m_lblAlignTop = !multi;
     layoutPanel3();
     if (multi) {
         int w = lbl->width() + 10;
@@ -340,7 +340,7 @@ void TMsgOkienko::FitText() {
         }
         w = std::max(w, 200);
         SetClientSize(w + width() - Panel2->width() + 8, height());
-        lbl->setProperty("alignTop", true);
+        m_lblAlignTop = true;
         layoutPanel3();
     }
     if (lbl->height() > 200) {
@@ -360,7 +360,7 @@ void TMsgOkienko::ArrangeButtons() {
         layoutTak();
         return;
     }
-    const QPushButton* order[] = {btnAll, btnOk, btnNo, btnExtra, BtnExtra2, btnCancel};
+    QPushButton* const order[] = {btnAll, btnOk, btnNo, btnExtra, BtnExtra2, btnCancel};
     int count = 0;
     int sum = 0;
     for (const QPushButton* b : order) {
@@ -373,10 +373,10 @@ void TMsgOkienko::ArrangeButtons() {
         SetClientSize(sum + 30, height());
     const int g = (panBtns->width() - sum) / (count + 1);
     int x = 0;
-    for (const QPushButton* b : order) {
+    for (QPushButton* b : order) {
         if (b->isHidden())
             continue;
-        const_cast<QPushButton*>(b)->move(x + g, b->y());
+        b->move(x + g, b->y());
         x += g + b->width();
     }
 }
@@ -392,8 +392,7 @@ void TMsgOkienko::showEvent(QShowEvent* e) {
         m_fitted = true;
         FitText();
         ArrangeButtons();
-        const QVariant area = property("centreArea");
-        CentreOver(area.isValid() ? area.toRect() : screenArea(this));
+        CentreOver(m_centreArea.isValid() ? m_centreArea : screenArea(this));
         if (!btnOk->isHidden())
             btnOk->setFocus();
     }
@@ -607,7 +606,7 @@ void TWorkingDlg::Open() {
     win.SetClientSize(win.width(), h);
     const QRect area =
         ownerForm ? QRect(ownerForm->mapToGlobal(QPoint(0, 0)), ownerForm->size()) : screenArea(nullptr);
-    win.setProperty("centreArea", area);
+    win.SetCentreArea(area);
     QPointer<QWidget> previous = QApplication::activeWindow();
     if (ownerForm && ownerForm->windowHandle()) {
         win.winId();

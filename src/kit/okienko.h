@@ -90,6 +90,8 @@ public:
     bool ProgressWindow() const { return m_progressWindow; }
     void SetProgressWindow(bool on) { m_progressWindow = on; }
     void CentreOver(const QRect& area);
+    // Where the window is centred when shown (screen coordinates); by default the screen.
+    void SetCentreArea(const QRect& area) { m_centreArea = area; }
 
     // Components, named as in the window layout.
     TMsgPanel* panLewy = nullptr;
@@ -148,6 +150,8 @@ private:
 
     bool m_progressWindow = false;
     bool m_fitted = false;
+    bool m_lblAlignTop = false; // the label spans the panel's width (also without word wrap)
+    QRect m_centreArea;
     int m_postepLabelWidth = 0;
 };
 

@@ -7,6 +7,9 @@
 // Enter and Esc run the hint bar's Accept and Cancel, and the question-mark button starts a mode
 // in which a click on a control asks for help on it.
 //
+// Descendants place their controls in pFrame, aligned with setAlign (the caption strip is aligned
+// to the top and the hint bar to the bottom), and bind the hint bar through hbAccept and friends.
+//
 // Ownership: a TVekForm deletes itself when closed (Qt::WA_DeleteOnClose); keep a QPointer to
 // one. A form owned by another TVekForm is that form's one child window and is deleted with it.
 
