@@ -157,7 +157,7 @@ public:
     int Height = 0; // cached measured height, page pixels; 0 = not measured
     int DrawnHeight = 0;
     quint8 Kind = KindText;
-    QByteArray StyleName = QByteArray(kDefaultStyleName);
+    QByteArray StyleName = QByteArrayLiteral("Domyslny");
     quint8 Align = 0; // 0 left, 1 right, 2 centre
     bool AlignBottom = false;
     bool Ellipsis = false;

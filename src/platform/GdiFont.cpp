@@ -163,7 +163,12 @@ int GdiFont::measureAdvance(char32_t c) const {
     const QString s = QString::fromUcs4(&c, 1);
     const QList<quint32> glyphs = m_raw.glyphIndexesForString(s);
     double adv = 0;
-    if (glyphs.size() == 1 && glyphs.front() != 0) {
+    const bool control = c < 0x20 || (c >= 0x7f && c < 0xa0);
+    if (control) {
+        // Not drawable: the face's default glyph stands in, as GDI shows it.
+        const QList<QPointF> a = m_raw.advancesForGlyphIndexes(QList<quint32>{0}, QRawFont::UseDesignMetrics);
+        adv = a.isEmpty() ? 0 : a.front().x();
+    } else if (glyphs.size() == 1 && glyphs.front() != 0) {
         const QList<QPointF> a = m_raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
         adv = a.isEmpty() ? 0 : a.front().x();
     } else {

@@ -47,7 +47,7 @@ void TMetafile::setBytes(QByteArray bytes, QSize size) {
 void TMetafile::setPageSize(int logPixels) {
     const auto px = [logPixels](double mm) { return roundHalfEven(logPixels * mm / 25.4 * 1.8); };
     setSize(QSize(px(210), px(294)));
-    m_frame = QRect(0, 0, 21000, 29400);
+    m_frame = QRect(QPoint(0, 0), QPoint(21000, 29400));
 }
 
 void TMetafile::readHeader() {
@@ -73,8 +73,8 @@ void TMetafile::setSize(QSize size) {
     m_bytes.clear();
     m_bounds = QRect();
     m_size = size;
-    m_frame = QRect(0, 0, int(std::lround(size.width() * 2540.0 / 96.0)),
-                    int(std::lround(size.height() * 2540.0 / 96.0)));
+    m_frame = QRect(QPoint(0, 0), QPoint(int(std::lround(size.width() * 2540.0 / 96.0)),
+                                         int(std::lround(size.height() * 2540.0 / 96.0))));
 }
 
 void TMetafile::clear() {

@@ -201,3 +201,13 @@ TEST_F(DrawTextTest, Windows1250BytesAreDecoded) {
     EXPECT_EQ(drawnTexts(), QStringList({u"żółw"_s}));
     EXPECT_EQ(TextWidth(canvas, u"żółw"), 48);
 }
+
+TEST_F(DrawTextTest, MeasuringWithBottomAlignmentCountsFromTheBoxTop) {
+    // The box decides: the text's bottom lands on the box bottom, measured or drawn.
+    QRect r(0, 0, 200, 10);
+    EXPECT_EQ(
+        DrawText(canvas, u"Razem", r, DT_NOPREFIX | DT_CALCRECT | DT_NOCLIP | DT_SINGLELINE | DT_BOTTOM), 10);
+    // A text whose bottom is the box top still reports 1, never 0.
+    QRect empty;
+    EXPECT_EQ(DrawText(canvas, u"Razem", empty, DT_CALCRECT | DT_SINGLELINE | DT_BOTTOM), 1);
+}

@@ -50,6 +50,12 @@ ExitCode exportInfo(const Options& options) {
     }
     Counts c;
     countSection(*doc.Root, c);
+    try {
+        doc.MakePages();
+    } catch (const Exception& e) {
+        printError(e.message());
+        return ExitCode::Unreadable;
+    }
     QJsonObject o;
     o.insert(u"version", doc.Version);
     o.insert(u"resolution", doc.Resolution);
@@ -62,6 +68,7 @@ ExitCode exportInfo(const Options& options) {
     o.insert(u"fields", c.fields);
     o.insert(u"lineCount", doc.LineCount());
     o.insert(u"pictures", c.pictures);
+    o.insert(u"pages", qint64(doc.Pages.size()));
     std::fputs(QJsonDocument(o).toJson(QJsonDocument::Indented).constData(), stdout);
     return ExitCode::Done;
 }

@@ -1,14 +1,38 @@
 // vek-make-examples: writes the sample printouts of examples/ with the fixture writer.
 // Usage: vek-make-examples [FOLDER]   (default: the examples/ folder of the source tree)
+//        vek-make-examples --fuzz-corpus FOLDER   (seeds of the reader's fuzz target)
 #include "support/Kosztorys.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <cstdio>
 
+namespace {
+
+// Whole files of several versions, and raw bodies (the fuzz target compresses those itself).
+int writeFuzzCorpus(const QString& folder) {
+    QDir().mkpath(folder);
+    const QDir dir(folder);
+    bool ok = true;
+    for (const quint8 v : {0, 1, 3, 4, 5, 7}) {
+        const auto p = vek::test::kosztorys(1, 2, v);
+        ok &= vek::test::writeWyd(dir.filePath(QStringLiteral("file-v%1.wyd").arg(v)), p);
+    }
+    for (const quint8 v : {2, 6}) {
+        const auto p = vek::test::kosztorys(2, 1, v);
+        ok &= vek::test::writeFile(dir.filePath(QStringLiteral("body-v%1.bin").arg(v)),
+                                   vek::test::bodyBytes(p));
+    }
+    return ok ? 0 : 1;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
+    if (args.size() > 2 && args[1] == u"--fuzz-corpus")
+        return writeFuzzCorpus(args[2]);
     const QString folder = args.size() > 1 ? args[1] : QStringLiteral(VEK_EXAMPLES_DIR);
     QDir().mkpath(folder);
     const QString path = QDir(folder).filePath(QStringLiteral("kosztorys.wyd"));

@@ -1,0 +1,155 @@
+// Composition benchmarks on generated dense printouts of 10, 100 and 1000 pages: loading,
+// composition (pages per second), latency of the first page, EMF bytes per page, PDF export.
+#include "document/Wydruki.h"
+#include "support/WydWriter.h"
+#include "viewing/MetafileDraw.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <map>
+
+using namespace vek;
+using namespace vek::test;
+
+namespace {
+
+constexpr int kLinesPerPage = 80;
+
+// A dense page: a table of 80 lines a page, six fields each, with a repeated column header and
+// a page number.
+WPrintout densePrintout(int pages) {
+    WPrintout p;
+    WStyle s;
+    s.name = "Tabela";
+    s.fontName = "Courier New";
+    s.charsPerLine = 150;
+    s.charHeight = 294.0f / (150.0f * 84.0f / 132.0f);
+    s.charWidth = 210.0f / 150.0f;
+    p.styles = {s};
+    WSection table;
+    table.repeatHeader.lines.push_back(line({textField(300, 4000, "Zestawienie materiałów", "Tabela"),
+                                             textField(7000, 2200, "Strona %n", "Tabela", 2)}));
+    table.repeatHeader.lines.push_back(line({textField(300, 8900, {}, "Tabela", 4)}));
+    WSection rows;
+    rows.header.splitLines = true;
+    for (int i = 0; i < pages * kLinesPerPage; ++i) {
+        const QByteArray n = QByteArray::number(i + 1);
+        rows.header.lines.push_back(line({
+            textField(300, 500, n + ".", "Tabela", 0, 1),
+            textField(900, 1400, "KNR 2-02 " + n, "Tabela"),
+            textField(2400, 3400, cp(u"Beton towarowy klasy C20/25 pozycja ") + n, "Tabela"),
+            textField(5900, 500, "m3", "Tabela", 0, 2),
+            textField(6500, 1200, "12,50", "Tabela", 0, 1),
+            textField(7800, 1400, "1 234,56", "Tabela", 0, 1),
+        }));
+    }
+    table.sections.push_back(std::move(rows));
+    p.root.sections.push_back(std::move(table));
+    return p;
+}
+
+// The generated files, one per size, written once.
+const QString& printoutFile(int pages) {
+    static QTemporaryDir dir;
+    static std::map<int, QString> files;
+    auto it = files.find(pages);
+    if (it == files.end()) {
+        const QString path = dir.filePath(QStringLiteral("dense-%1.wyd").arg(pages));
+        writeWyd(path, densePrintout(pages));
+        it = files.emplace(pages, path).first;
+    }
+    return it->second;
+}
+
+void BM_Load(benchmark::State& state) {
+    const QString& file = printoutFile(int(state.range(0)));
+    for (auto _ : state) {
+        TWydruk w;
+        w.LoadFromFile(file);
+        benchmark::DoNotOptimize(w.Tekst().LineCount());
+    }
+}
+
+void BM_Compose(benchmark::State& state) {
+    TWydruk w;
+    w.LoadFromFile(printoutFile(int(state.range(0))));
+    TMLineWydruk& doc = w.Tekst();
+    qint64 pages = 0;
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        doc.MakePages();
+        pages += qint64(doc.Pages.size());
+        for (const TMetafile& page : doc.Pages)
+            bytes += page.bytes().size();
+    }
+    state.counters["pages"] = double(doc.Pages.size());
+    state.counters["pages/s"] = benchmark::Counter(double(pages), benchmark::Counter::kIsRate);
+    state.counters["EMF bytes/page"] = double(bytes) / double(std::max<qint64>(pages, 1));
+}
+
+// Time from the start of MakePages to the first finished page; the rest is not composed.
+void BM_FirstPage(benchmark::State& state) {
+    TWydruk w;
+    w.LoadFromFile(printoutFile(int(state.range(0))));
+    for (auto _ : state) {
+        std::chrono::steady_clock::time_point first;
+        w.OnNextPage = [&](TWydruk& sender, const TMetafile&) {
+            if (!sender.Tekst().Aborted) {
+                first = std::chrono::steady_clock::now();
+                sender.Abort();
+            }
+        };
+        const auto start = std::chrono::steady_clock::now();
+        w.MakePages();
+        state.SetIterationTime(std::chrono::duration<double>(first - start).count());
+    }
+}
+
+// Composition and PDF writing, pages streamed into the PDF as they are finished.
+void BM_PdfExport(benchmark::State& state) {
+    TWydruk w;
+    w.LoadFromFile(printoutFile(int(state.range(0))));
+    for (auto _ : state) {
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        QPdfWriter pdf(&out);
+        pdf.setResolution(1200);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        pdf.setPageMargins(QMarginsF());
+        QPainter painter;
+        w.OnNextPage = [&](TWydruk&, const TMetafile& page) {
+            if (painter.isActive())
+                pdf.newPage();
+            else
+                painter.begin(&pdf);
+            const QRect sheet(0, 0, pdf.width(), pdf.height());
+            DrawPage(painter, sheet.adjusted(472, 709, -472, -1181), page, false);
+        };
+        w.Clear();
+        w.LoadFromFile(printoutFile(int(state.range(0))));
+        w.MakePages();
+        painter.end();
+        state.counters["PDF bytes"] = double(out.data().size());
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_Load)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Compose)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstPage)->Arg(10)->Arg(1000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PdfExport)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

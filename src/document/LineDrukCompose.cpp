@@ -1,0 +1,281 @@
+// Page composition: the document walks its section tree, lays out groups and lines from the top of
+// a page downwards and records each page into a metafile through the page canvas. Every page-break
+// decision compares 32-bit float millimetres with the page height, exactly as written here: a piece
+// whose bottom lands on 294 mm still fits.
+#include "LineDruk.h"
+
+#include "platform/GdiCanvas.h"
+#include "platform/MetafileCanvas.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vek {
+
+namespace {
+
+constexpr float kWidowLimitMm = 20.0f;
+
+// Restores a section's state on every way out of RepeatHeaders, exceptions included.
+class StateGuard {
+public:
+    explicit StateGuard(quint8& state)
+        : m_state(state)
+        , m_saved(state) {}
+    ~StateGuard() { m_state = m_saved; }
+    StateGuard(const StateGuard&) = delete;
+    StateGuard& operator=(const StateGuard&) = delete;
+
+private:
+    quint8& m_state;
+    quint8 m_saved;
+};
+
+} // namespace
+
+// ---- Document ----
+
+int TMLineWydruk::MmToPxX(double mm) {
+    return int(std::nearbyintl(static_cast<long double>(kComposeDpi) * mm * (1.0L / 25.4L) * 1.8L));
+}
+
+int TMLineWydruk::MmToPxY(double mm) {
+    return int(std::nearbyintl(static_cast<long double>(kComposeDpi) * mm * (1.0L / 25.4L) * 1.8L));
+}
+
+float TMLineWydruk::PxToMmY(int px) {
+    return float(static_cast<long double>(px) / kComposeDpi * 25.4L / 1.8L);
+}
+
+GdiCanvas& TMLineWydruk::GetCanvas() {
+    if (!Canvas) {
+        // The metafile canvas keeps whatever the page already holds, so nothing recorded earlier
+        // is lost. Text is drawn without a background.
+        Canvas = std::make_unique<MetafileCanvas>(Page, kComposeDpi);
+        Canvas->selectBrush(LogBrush{BS_NULL, 0, 0});
+    }
+    return *Canvas;
+}
+
+void TMLineWydruk::NewPage(float& Y) {
+    if (Y == 0)
+        return;     // an empty page is never emitted
+    Canvas.reset(); // ends the recording into Page
+    Pages.push_back(Page);
+    if (OnNewPage)
+        OnNewPage(*this, Pages.back());
+    ResetPage();
+    Y = 0;
+}
+
+void TMLineWydruk::RepeatHeaders(float& Y) {
+    InRepeat = true;
+    try {
+        Root->RepeatHeaders(Y);
+    } catch (...) {
+        InRepeat = false;
+        throw;
+    }
+    InRepeat = false;
+}
+
+void TMLineWydruk::MakePages() {
+    InRepeat = false;
+    Pages.clear();
+    // A composition that failed half-way leaves its page behind: start on a fresh one.
+    Canvas.reset();
+    ResetPage();
+    if (Aborted)
+        return;
+    Root->ResetStates();
+    float Y = 0;
+    LinesDone = 0;
+    LinesTotal = Root->LineCount();
+    Styles->MarkAllChanged();
+    Root->Compose(Y);
+    // The last page goes out even after an abort: the partial page is still delivered.
+    NewPage(Y);
+    Styles->ClearChanged();
+}
+
+// ---- Section ----
+
+namespace {
+
+// The first line the first child section prints, for keeping a repeat header with it.
+TLinia* firstChildLine(TMLine& section) {
+    if (section.Sections.empty())
+        return nullptr;
+    TMLine& child = *section.Sections.front();
+    if (child.Header.Count() > 0)
+        return child.Header.Lines.front().get();
+    if (child.Footer.Count() > 0)
+        return child.Footer.Lines.front().get();
+    return nullptr;
+}
+
+} // namespace
+
+void TMLine::Compose(float& Y) {
+    State = StateHeader;
+    Header.LayOut(Y);
+    if (Owner->Aborted)
+        return;
+    State = StateRepeat;
+    bool headerBroke = false;
+    if (RepeatHeader.Count() > 0) {
+        if (TLinia* first = firstChildLine(*this)) {
+            float probe = Y + Owner->PxToMmY(first->GetHeight());
+            if (!RepeatHeader.FitsOnPage(probe)) {
+                headerBroke = true;
+                Owner->NewPage(Y);
+                if (Owner->Aborted)
+                    return;
+                State = StateSections;
+                Owner->RepeatHeaders(Y); // lays out this section's repeat header too
+                if (Owner->Aborted)
+                    return;
+            }
+        }
+    }
+    if (!headerBroke) {
+        RepeatHeader.LayOut(Y);
+        if (Owner->Aborted)
+            return;
+    }
+    State = StateSections;
+    for (size_t i = 0; i < Sections.size(); ++i) {
+        TMLine& child = *Sections[i];
+        if (child.NewPageBefore && (i > 0 || !headerBroke)) {
+            Owner->NewPage(Y);
+            if (Owner->Aborted)
+                return;
+            Owner->RepeatHeaders(Y);
+            if (Owner->Aborted)
+                return;
+        }
+        child.Compose(Y);
+        if (Owner->Aborted)
+            return;
+    }
+    State = StateFooter;
+    Footer.LayOut(Y);
+    State = StateDone;
+}
+
+void TMLine::RepeatHeaders(float& Y) {
+    StateGuard guard(State);
+    if (State != StateSections)
+        return;
+    State = StateRepeat;
+    RepeatHeader.LayOut(Y);
+    for (auto& child : Sections)
+        child->RepeatHeaders(Y);
+}
+
+// ---- Group ----
+
+namespace {
+
+// A line left out right after a page break and in repeated headers: one marked so, or a lone rule
+// outside a repeat header.
+bool droppable(const TLinia& line, const TMLine& section) {
+    if (line.DropAtPageTop)
+        return true;
+    return line.Count() == 1 && line.Fields.front()->Kind == KindRule && section.State != StateRepeat;
+}
+
+// Counting, notification and the abort check after every laid-out line. True: stop the group.
+bool afterLine(TLinie& group) {
+    TMLineWydruk& doc = *group.Owner;
+    const quint8 state = group.Parent->State;
+    if (state == StateHeader || state == StateFooter || state == StateSections)
+        ++doc.LinesDone;
+    if (doc.OnLine)
+        doc.OnLine(group);
+    return doc.Aborted;
+}
+
+void breakPage(TMLineWydruk& doc, float& Y) {
+    doc.NewPage(Y);
+    doc.RepeatHeaders(Y);
+}
+
+} // namespace
+
+bool TLinie::FitsOnPage(float& Y) {
+    int total = 0;
+    for (auto& line : Lines)
+        total += line->GetHeight();
+    const float bottom = Owner->PxToMmY(total) + Y;
+    return bottom <= kPageHeightMm;
+}
+
+void TLinie::LayOut(float& Y) {
+    TMLineWydruk& doc = *Owner;
+    if (NewPageBefore)
+        breakPage(doc, Y);
+    if (SplitLines) {
+        const int count = Count();
+        for (int i = 0; i < count; ++i) {
+            TLinia& line = *Lines[size_t(i)];
+            float H = doc.PxToMmY(line.GetHeight());
+            // Widow rule: the last two lines go to the next page together unless either is tall.
+            if (H < kWidowLimitMm && count > 1 && i == count - 2) {
+                const float H2 = doc.PxToMmY(Lines[size_t(i + 1)]->GetHeight());
+                if (H2 < kWidowLimitMm)
+                    H = H + H2;
+            }
+            bool broke = false;
+            const float bottom = H + Y;
+            if (bottom > kPageHeightMm) {
+                breakPage(doc, Y);
+                broke = true;
+            }
+            if (!((broke || doc.InRepeat) && droppable(line, *Parent)))
+                line.Draw(Y);
+            if (afterLine(*this))
+                break;
+        }
+        return;
+    }
+    bool broke = false;
+    if (!FitsOnPage(Y)) {
+        breakPage(doc, Y);
+        broke = true;
+    }
+    for (auto& line : Lines) {
+        if (!((broke || doc.InRepeat) && droppable(*line, *Parent)))
+            line->Draw(Y);
+        broke = false;
+        if (afterLine(*this))
+            break;
+    }
+}
+
+// ---- Line ----
+
+int TLinia::GetHeight() {
+    int height = 0;
+    for (auto& field : Fields)
+        if (field->Kind != KindHidden)
+            height = std::max(height, field->GetHeight());
+    return height;
+}
+
+void TLinia::Draw(float& Y) {
+    float B = 0;
+    for (auto& field : Fields)
+        if (field->Kind != KindHidden)
+            B = std::max(B, field->GetStyl().HeightMm());
+    float A = 0;
+    for (auto& field : Fields) {
+        if (field->Kind == KindHidden)
+            continue;
+        field->Draw(Y, A, B);
+        A = std::max(A, Owner->PxToMmY(field->DrawnHeight));
+    }
+    Y = Y + A + Owner->LineSpacing;
+}
+
+} // namespace vek

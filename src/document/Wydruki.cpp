@@ -1,0 +1,83 @@
+#include "Wydruki.h"
+
+#include "platform/InflateStream.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace vek {
+
+TWydruk::TWydruk()
+    : m_wczytanyPlikNazwa(u"WYDRUK"_s)
+    , m_tekst(std::make_unique<TMLineWydruk>()) {
+    m_tekst->OnLine = [this](TLinie&) { TekstLine(); };
+    m_tekst->OnNewPage = [this](TMLineWydruk&, const TMetafile& page) { TekstNewPage(page); };
+}
+
+TWydruk::~TWydruk() = default;
+
+void TWydruk::LoadFromFile(const QString& fileName) {
+    // Read-only: nothing is ever written, and printouts on read-only media must open too.
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EFOpenError(u"Nie można otworzyć pliku \"%1\". %2"_s.arg(fileName, file.errorString()));
+    if (!CheckFileSignature(file, "Wydruk"))
+        throw EStreamError(u"Plik nie zawiera prawidłowego wydruku Vekta"_s);
+    m_tytul = fileName;
+    m_wczytanyPlikNazwa = QFileInfo(fileName).completeBaseName();
+    m_wczytanyPlikSciezka = fileName;
+    // The pages of an earlier file are no longer current.
+    m_pagesValid = false;
+    InflateStream stream(file);
+    m_tekst->LoadFromStream(stream);
+}
+
+void TWydruk::MakePages() {
+    m_state = 2;
+    struct Idle {
+        int& state;
+        ~Idle() { state = 0; }
+    } idle{m_state};
+    m_pagesValid = m_pagesValid && !m_tekst->Styles->AnyChanged();
+    if (m_pagesValid) {
+        for (const TMetafile& page : m_tekst->Pages)
+            TekstNewPage(page);
+        return;
+    }
+    m_aborted = false;
+    m_tekst->Aborted = false;
+    m_pagesValid = false; // stays so when the composition fails
+    m_tekst->MakePages();
+    m_pagesValid = !m_aborted;
+}
+
+void TWydruk::Abort() {
+    m_aborted = true;
+    m_tekst->Aborted = true;
+}
+
+void TWydruk::Clear() {
+    m_state = 1;
+    m_pagesValid = false;
+    m_aborted = false;
+    m_tekst->Clear();
+    AfterClear();
+}
+
+void TWydruk::DoProgress(int position, int total) {
+    if (OnProgress)
+        OnProgress(*this, m_state == 2, total <= 0 ? 0 : int(qint64(position) * 100 / total));
+}
+
+void TWydruk::TekstLine() {
+    DoProgress(m_tekst->LinesDone, m_tekst->LineCount());
+}
+
+void TWydruk::TekstNewPage(const TMetafile& page) {
+    if (OnNextPage)
+        OnNextPage(*this, page);
+}
+
+} // namespace vek

@@ -1,0 +1,65 @@
+#pragma once
+// TWydruk: the printout component. It opens and checks a printout file, reads it into the document
+// it owns, composes the pages and passes every finished page and the progress of the work to its
+// user through two events, called synchronously from inside MakePages.
+//
+// Pages belong to the document: a page handed to OnNextPage stays valid until pages are made again
+// or the component is destroyed; a receiver that keeps a page keeps a copy.
+
+#include "LineDruk.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace vek {
+
+class TWydruk {
+public:
+    // drukowanie: pages are being made; postep: percentage done, 0 to 100.
+    using TWydrukProgress = std::function<void(TWydruk& sender, bool drukowanie, int postep)>;
+    using TWydrukNextPage = std::function<void(TWydruk& sender, const TMetafile& page)>;
+
+    TWydruk();
+    virtual ~TWydruk();
+    TWydruk(const TWydruk&) = delete;
+    TWydruk& operator=(const TWydruk&) = delete;
+
+    TWydrukProgress OnProgress;
+    TWydrukNextPage OnNextPage;
+
+    TMLineWydruk& Tekst() { return *m_tekst; }
+    const QString& Tytul() const { return m_tytul; }
+    const QString& WczytanyPlikNazwa() const { return m_wczytanyPlikNazwa; }
+    const QString& WczytanyPlikSciezka() const { return m_wczytanyPlikSciezka; }
+    int State() const { return m_state; }
+    bool PagesValid() const { return m_pagesValid; }
+
+    // Opens, checks and reads a printout. Throws EFOpenError, EStreamError ("Plik nie zawiera
+    // prawidłowego wydruku Vekta") and the reader's errors; the names are set once the header is
+    // accepted and stay set when the body fails. Loading forgets the pages made before.
+    void LoadFromFile(const QString& fileName);
+    // Composes the pages, or hands the pages already made out again when they are still current.
+    void MakePages();
+    // Asks a running MakePages to stop after the current line; the partial page is still delivered.
+    void Abort();
+    virtual void Clear();
+
+protected:
+    virtual void AfterClear() {}
+
+private:
+    void DoProgress(int position, int total);
+    void TekstLine();
+    void TekstNewPage(const TMetafile& page);
+
+    int m_state = 0; // 0 idle, 1 cleared, 2 making pages
+    QString m_tytul;
+    QString m_wczytanyPlikNazwa;
+    QString m_wczytanyPlikSciezka;
+    std::unique_ptr<TMLineWydruk> m_tekst;
+    bool m_aborted = false;
+    bool m_pagesValid = false;
+};
+
+} // namespace vek

@@ -1,0 +1,27 @@
+#pragma once
+// What the RTF reader leaves in a QTextDocument beside Qt's own format properties, and the units
+// it uses. Lengths of paragraph formats (indents, spacing, tab stops) and picture sizes are in
+// points; font sizes are point sizes; the rich-text layout turns them into device units.
+
+#include <QTextFormat>
+
+namespace vek::rtf {
+
+// Character format: the Windows character set of the run's font (QTextFormat::UserProperty range).
+constexpr int CharsetProperty = QTextFormat::UserProperty + 1;
+// Character format: set when the run has no colour of its own (the "auto" colour, \cf0).
+constexpr int AutoColorProperty = QTextFormat::UserProperty + 2;
+// Image format: the kind of picture data kept as the image's resource (PictureKind).
+constexpr int PictureKindProperty = QTextFormat::UserProperty + 3;
+
+// Block format: line spacing as written: \sl in twips (0 = single) and the \slmult flag.
+constexpr int LineSpacingProperty = QTextFormat::UserProperty + 4;
+constexpr int LineSpacingMultipleProperty = QTextFormat::UserProperty + 5;
+
+enum class PictureKind { None, Emf, Png, Jpeg, Wmf, Bitmap };
+
+// Pictures are kept as document resources under this URL scheme ("rtfpict:<n>"): EMF and WMF as
+// their bytes (QByteArray), PNG and JPEG decoded (QImage).
+inline constexpr char16_t PictureScheme[] = u"rtfpict";
+
+} // namespace vek::rtf

@@ -1,0 +1,315 @@
+#include "RtfLayout.h"
+
+#include "RtfFormat.h"
+
+#include <QFontMetricsF>
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <algorithm>
+#include <numeric>
+
+namespace vek::rtf {
+namespace {
+
+constexpr char16_t kLineSeparator = 0x2028;
+constexpr char16_t kObject = 0xFFFC;
+
+bool isBlank(QChar c) {
+    return c == u' ' || c == QChar(kLineSeparator);
+}
+
+// A break may follow a blank, a tab or a hyphen.
+bool breaksAfter(QChar c) {
+    return c == u' ' || c == u'\t' || c == u'-';
+}
+
+// Characters that stay with the one before them.
+bool clingsToPrevious(QChar c) {
+    return c.isLowSurrogate() || c.isMark();
+}
+
+} // namespace
+
+Layout::Layout(const QTextDocument& doc, const LayoutOptions& options)
+    : m_doc(doc)
+    , m_opt(options) {
+    m_opt.dpiX = std::max(1, m_opt.dpiX);
+    m_opt.dpiY = std::max(1, m_opt.dpiY);
+}
+
+int Layout::textLength() const {
+    return std::max(0, m_doc.characterCount() - 1);
+}
+
+int Layout::toX(double points) const {
+    return roundHalfEven(points * m_opt.dpiX / 72.0);
+}
+int Layout::toY(double points) const {
+    return roundHalfEven(points * m_opt.dpiY / 72.0);
+}
+
+RunStyle Layout::makeStyle(const QTextCharFormat& format) const {
+    RunStyle s;
+    const double points = format.fontPointSize() > 0 ? format.fontPointSize() : 12.0;
+    const int fullHeight = std::max(1, toY(points));
+    const auto vertical = format.verticalAlignment();
+    const bool shifted =
+        vertical == QTextCharFormat::AlignSuperScript || vertical == QTextCharFormat::AlignSubScript;
+    LogFont lf;
+    lf.height = -(shifted ? std::max(1, fullHeight * 2 / 3) : fullHeight);
+    lf.weight = format.fontWeight() > 0 ? format.fontWeight() : 400;
+    lf.italic = format.fontItalic() ? 1 : 0;
+    const QVariant charset = format.property(CharsetProperty);
+    lf.charSet = std::uint8_t(charset.isValid() ? charset.toInt() : DEFAULT_CHARSET);
+    lf.faceName = format.fontFamilies().toStringList().value(0, QStringLiteral("Arial"));
+    s.font = GdiFont::get(lf);
+    if (vertical == QTextCharFormat::AlignSuperScript)
+        s.rise = roundHalfEven(fullHeight * 0.35);
+    else if (vertical == QTextCharFormat::AlignSubScript)
+        s.rise = -roundHalfEven(fullHeight * 0.15);
+    s.ascent = std::max(0, s.font->ascent() + s.rise);
+    s.descent = std::max(0, s.font->descent() - s.rise);
+    s.color = format.hasProperty(AutoColorProperty) || !format.foreground().color().isValid()
+                  ? m_opt.autoColor
+                  : fromQColor(format.foreground().color());
+    if (format.background().style() != Qt::NoBrush) {
+        s.hasBack = true;
+        s.back = fromQColor(format.background().color());
+    }
+    s.underline = format.fontUnderline();
+    s.strike = format.fontStrikeOut();
+    const QFontMetricsF fm(s.font->qfont());
+    s.lineWidth = std::max(1, roundHalfEven(fm.lineWidth()));
+    s.underlinePos = std::max(1, roundHalfEven(fm.underlinePos()));
+    s.strikePos = roundHalfEven(fm.strikeOutPos());
+    if (format.isImageFormat()) {
+        const QTextImageFormat image = format.toImageFormat();
+        s.pictureKind = image.property(PictureKindProperty).toInt();
+        s.pictureName = image.name();
+        s.pictureSize = QSize(std::max(1, toX(image.width())), std::max(1, toY(image.height())));
+        s.ascent = s.pictureSize.height();
+        s.descent = 0;
+    }
+    return s;
+}
+
+int Layout::styleFor(const QTextCharFormat& format, int formatIndex) {
+    const auto it = m_styleByFormat.constFind(formatIndex);
+    if (it != m_styleByFormat.constEnd())
+        return *it;
+    m_styles.push_back(makeStyle(format));
+    const int index = int(m_styles.size()) - 1;
+    m_styleByFormat.insert(formatIndex, index);
+    return index;
+}
+
+const Layout::Paragraph& Layout::paragraph(const QTextBlock& block) {
+    const auto found = m_paragraphs.constFind(block.blockNumber());
+    if (found != m_paragraphs.constEnd())
+        return *found;
+    Paragraph p;
+    p.block = block;
+    p.text = block.text();
+    const auto n = std::size_t(p.text.size());
+    p.markStyle = styleFor(block.charFormat(), block.charFormatIndex());
+    p.style.assign(n, p.markStyle);
+    p.advance.assign(n, 0);
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment f = it.fragment();
+        const int style = styleFor(f.charFormat(), f.charFormatIndex());
+        const int from = std::max(0, f.position() - block.position());
+        const int to = std::min(int(n), from + f.length());
+        std::fill(p.style.begin() + from, p.style.begin() + to, style);
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const QChar c = p.text[qsizetype(i)];
+        const RunStyle& s = m_styles[std::size_t(p.style[i])];
+        if (c == QChar(kObject) && !s.pictureName.isEmpty())
+            p.advance[i] = s.pictureSize.width();
+        else if (c == u'\t' || c == QChar(kLineSeparator) || c.isLowSurrogate())
+            p.advance[i] = 0;
+        else if (c.isHighSurrogate() && i + 1 < n)
+            p.advance[i] = s.font->textWidth(QStringView(p.text).mid(qsizetype(i), 2));
+        else
+            p.advance[i] = s.font->advance(c.unicode());
+    }
+    const QTextBlockFormat bf = block.blockFormat();
+    p.align = bf.alignment() & Qt::AlignHorizontal_Mask;
+    p.left = toX(bf.leftMargin());
+    p.right = toX(bf.rightMargin());
+    p.first = toX(bf.textIndent());
+    p.before = toY(bf.topMargin());
+    p.after = toY(bf.bottomMargin());
+    p.lineSpacing = bf.property(LineSpacingProperty).toInt();
+    p.lineMultiple = bf.property(LineSpacingMultipleProperty).toBool();
+    for (const QTextOption::Tab& t : bf.tabPositions())
+        p.tabs.push_back(toX(t.position));
+    return *m_paragraphs.insert(block.blockNumber(), std::move(p));
+}
+
+// The advance of a tab at x: to the next tab stop, or to the next multiple of half an inch.
+int Layout::tabAdvance(const Paragraph& p, int x) const {
+    if (p.first < 0 && x < p.left &&
+        std::none_of(p.tabs.begin(), p.tabs.end(), [&](int t) { return t > x && t < p.left; }))
+        return p.left - x; // a hanging indent is a tab stop of its own
+    for (int stop : p.tabs) {
+        if (stop > x)
+            return stop - x;
+    }
+    const int step = std::max(1, m_opt.dpiX / 2);
+    return step - (x % step + step) % step;
+}
+
+LaidLine Layout::breakLine(const Paragraph& p, int from, int width) const {
+    LaidLine line;
+    line.start = from;
+    const int n = int(p.text.size());
+    line.x = std::max(0, p.left + (from == 0 ? p.first : 0));
+    const int right = std::max(line.x + 1, width - p.right);
+    int x = line.x;
+    int lastBreak = -1;
+    int i = from;
+    bool hardBreak = false;
+    std::vector<int>& adv = line.advances;
+    while (i < n) {
+        const QChar c = p.text[i];
+        if (c == QChar(kLineSeparator)) {
+            adv.push_back(0);
+            ++i;
+            hardBreak = true;
+            break;
+        }
+        const int a = c == u'\t' ? tabAdvance(p, x) : p.advance[std::size_t(i)];
+        if (c != u' ' && i > from && x + a > right && !clingsToPrevious(c)) {
+            if (lastBreak > from) {
+                adv.resize(std::size_t(lastBreak - from));
+                i = lastBreak;
+            }
+            break;
+        }
+        adv.push_back(a);
+        x += a;
+        ++i;
+        if (breaksAfter(c))
+            lastBreak = i;
+    }
+    line.end = (i >= n && !hardBreak) ? n + 1 : i;
+    int content = i;
+    while (content > from && isBlank(p.text[content - 1]))
+        --content;
+    line.contentEnd = content;
+    adv.resize(std::size_t(content - from));
+    return line;
+}
+
+void Layout::alignLine(const Paragraph& p, LaidLine& line, int width, bool lastOfParagraph) const {
+    const int right = std::max(line.x + 1, width - p.right);
+    const int used = std::accumulate(line.advances.begin(), line.advances.end(), 0);
+    const int extra = std::max(0, right - line.x - used);
+    if (p.align & Qt::AlignRight) {
+        line.x += extra;
+    } else if (p.align & Qt::AlignHCenter) {
+        line.x += extra / 2;
+    } else if ((p.align & Qt::AlignJustify) && m_opt.justify && !lastOfParagraph && extra > 0) {
+        // Blanks after the last tab share the free space; the first ones get the remainder.
+        int firstBlank = line.start;
+        for (int i = line.start; i < line.contentEnd; ++i) {
+            if (p.text[i] == u'\t')
+                firstBlank = i + 1;
+        }
+        std::vector<int> blanks;
+        for (int i = firstBlank; i < line.contentEnd; ++i) {
+            if (p.text[i] == u' ')
+                blanks.push_back(i - line.start);
+        }
+        if (blanks.empty())
+            return;
+        const int each = extra / int(blanks.size());
+        const int rest = extra % int(blanks.size());
+        for (std::size_t k = 0; k < blanks.size(); ++k)
+            line.advances[std::size_t(blanks[k])] += each + (int(k) < rest ? 1 : 0);
+    }
+}
+
+void Layout::measureHeight(const Paragraph& p, LaidLine& line) const {
+    int ascent = 0;
+    int descent = 0;
+    const int n = int(p.text.size());
+    const int to = std::min(line.end, n);
+    bool any = false;
+    for (int i = line.start; i < to; ++i) {
+        if (p.text[i] == QChar(kLineSeparator))
+            continue;
+        const RunStyle& s = m_styles[std::size_t(p.style[std::size_t(i)])];
+        ascent = std::max(ascent, s.ascent);
+        descent = std::max(descent, s.descent);
+        any = true;
+    }
+    if (!any) {
+        const RunStyle& s = m_styles[std::size_t(p.markStyle)];
+        ascent = s.ascent;
+        descent = s.descent;
+    }
+    const int natural = ascent + descent;
+    int height = natural;
+    if (p.lineSpacing != 0) {
+        const int spacing = roundHalfEven(std::abs(p.lineSpacing) * m_opt.dpiY / 1440.0);
+        if (p.lineMultiple)
+            height = p.lineSpacing > 0 ? roundHalfEven(natural * p.lineSpacing / 240.0) : natural;
+        else if (p.lineSpacing > 0)
+            height = std::max(natural, spacing);
+        else
+            height = spacing;
+    }
+    line.height = std::max(1, height);
+    line.baseline = line.height - descent; // relative to the line top until placed
+}
+
+Layout::Result Layout::run(int start, const QRect& box, GdiCanvas* canvas) {
+    Result r;
+    r.bottom = box.y();
+    const int total = textLength();
+    start = std::max(0, start);
+    if (start >= total) {
+        r.next = total;
+        return r;
+    }
+    const int boxBottom = box.y() + box.height();
+    const int width = std::max(1, box.width());
+    QTextBlock block = m_doc.findBlock(start);
+    int from = start - block.position();
+    int y = box.y();
+    if (canvas)
+        beginDrawing(*canvas);
+    for (; block.isValid(); block = block.next(), from = 0) {
+        const Paragraph& p = paragraph(block);
+        const int n = int(p.text.size());
+        while (from <= n) {
+            LaidLine line = breakLine(p, from, width);
+            const bool last = line.end > n;
+            measureHeight(p, line);
+            const int top = y + (from == 0 ? p.before : 0);
+            // A line goes on only when all of it fits; the first one always does, so that a
+            // continued text makes progress even in a box lower than one line.
+            if (top + line.height > boxBottom && r.lines > 0) {
+                r.next = block.position() + from;
+                return r;
+            }
+            alignLine(p, line, width, last);
+            line.top = top;
+            line.baseline += top;
+            if (canvas)
+                drawLine(*canvas, p, line, box);
+            ++r.lines;
+            y = top + line.height + (last ? p.after : 0);
+            r.bottom = std::min(y, std::max(boxBottom, top + line.height));
+            if (last)
+                break;
+            from = line.end;
+        }
+    }
+    r.next = total;
+    return r;
+}
+
+} // namespace vek::rtf

@@ -1,0 +1,118 @@
+#pragma once
+// Lays out a rich-text document (as the RTF reader builds it) into a rectangle of a GDI-style
+// canvas, line by line, with fonts of GDI semantics: word wrapping, indents, tab stops, paragraph
+// and line spacing, left, right, centred and fully justified paragraphs, superscript, subscript,
+// pictures. A line is placed only when its whole height fits, so a long text continues exactly
+// at the first character of the first line that did not fit.
+
+#include "platform/Gdi.h"
+#include "platform/GdiFont.h"
+
+#include <QHash>
+#include <QRect>
+#include <QString>
+#include <QTextBlock>
+#include <vector>
+
+class QTextDocument;
+
+namespace vek {
+
+class GdiCanvas;
+
+namespace rtf {
+
+struct LayoutOptions {
+    int dpiX = 96;
+    int dpiY = 96;
+    bool justify = true;    // justified paragraphs really justified
+    ColorRef autoColor = 0; // colour of text without its own
+};
+
+// The look of a run of characters in device terms.
+struct RunStyle {
+    GdiFontPtr font;
+    ColorRef color = 0;
+    bool hasBack = false;
+    ColorRef back = 0;
+    bool underline = false;
+    bool strike = false;
+    int rise = 0;   // baseline shift, upwards
+    int ascent = 0; // above the line's baseline, rise included
+    int descent = 0;
+    int lineWidth = 1;    // underline and strike-out thickness
+    int underlinePos = 1; // below the baseline
+    int strikePos = 0;    // above the baseline
+    // Pictures.
+    int pictureKind = 0;
+    QString pictureName;
+    QSize pictureSize;
+};
+
+// One laid-out line: characters [start, end) of its paragraph (end includes a paragraph mark or
+// line separator), drawn from x with one advance per character.
+struct LaidLine {
+    int start = 0;
+    int end = 0;
+    int contentEnd = 0; // without trailing blanks and breaks
+    int x = 0;
+    int top = 0;
+    int height = 0;
+    int baseline = 0;
+    std::vector<int> advances; // for [start, contentEnd)
+};
+
+class Layout {
+public:
+    Layout(const QTextDocument& doc, const LayoutOptions& options);
+
+    // Number of characters, paragraph marks included, the final one excluded.
+    int textLength() const;
+
+    struct Result {
+        int next = 0;   // first character not laid out (textLength() when all were)
+        int bottom = 0; // bottom of the last line laid out (box top when none)
+        int lines = 0;
+    };
+    // Lays out from character position start into box; draws on canvas unless it is null.
+    Result run(int start, const QRect& box, GdiCanvas* canvas);
+
+private:
+    struct Paragraph {
+        QTextBlock block;
+        QString text;
+        std::vector<int> style;   // per character
+        std::vector<int> advance; // natural advance per character (tabs: 0)
+        int markStyle = 0;        // style of the paragraph mark
+        Qt::Alignment align = Qt::AlignLeft;
+        int left = 0, right = 0, first = 0, before = 0, after = 0;
+        int lineSpacing = 0; // twips as written
+        bool lineMultiple = false;
+        std::vector<int> tabs; // logical units from the box's left edge
+    };
+
+    const Paragraph& paragraph(const QTextBlock& block);
+    int styleFor(const QTextCharFormat& format, int formatIndex);
+    RunStyle makeStyle(const QTextCharFormat& format) const;
+    int toX(double points) const;
+    int toY(double points) const;
+
+    LaidLine breakLine(const Paragraph& p, int from, int width) const;
+    int tabAdvance(const Paragraph& p, int x) const;
+    void alignLine(const Paragraph& p, LaidLine& line, int width, bool lastOfParagraph) const;
+    void measureHeight(const Paragraph& p, LaidLine& line) const;
+    static void beginDrawing(GdiCanvas& canvas);
+    void drawLine(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, const QRect& box) const;
+    void drawSegment(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, int from, int to, int x,
+                     const QRect& box) const;
+    void drawPicture(GdiCanvas& canvas, const RunStyle& s, const QRect& r) const;
+
+    const QTextDocument& m_doc;
+    LayoutOptions m_opt;
+    std::vector<RunStyle> m_styles;
+    QHash<int, int> m_styleByFormat;
+    QHash<int, Paragraph> m_paragraphs; // by block number, prepared on first use
+};
+
+} // namespace rtf
+} // namespace vek

@@ -1,0 +1,154 @@
+#pragma once
+// The RTF reader's machinery: group states, font and colour tables, the picture being read, and
+// the cursor that builds the document. Internal to the Rtf* units.
+
+#include "RtfFormat.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QColor>
+#include <QHash>
+#include <QString>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextOption>
+#include <optional>
+#include <vector>
+
+class QTextDocument;
+
+namespace vek::rtf {
+
+enum class Dest { Text, FontTable, FontEntry, ColorTable, Picture, Skip };
+
+constexpr int SymbolCharset = 2;
+
+struct CharState {
+    int font = -1; // font number; -1 = the default font
+    int halfPoints = 24;
+    int color = 0; // colour table index, 0 = auto
+    int highlight = 0;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+    bool hidden = false;
+    int vertical = 0;    // 1 superscript, -1 subscript
+    int unicodeSkip = 1; // \uc
+    bool operator==(const CharState&) const = default;
+};
+
+struct TabStop {
+    int twips = 0;
+    QTextOption::TabType type = QTextOption::LeftTab;
+    bool operator==(const TabStop&) const = default;
+};
+
+struct ParaState {
+    Qt::Alignment align = Qt::AlignLeft;
+    int left = 0; // twips
+    int right = 0;
+    int first = 0;
+    int before = 0;
+    int after = 0;
+    int lineSpacing = 0;
+    bool lineMultiple = false;
+    std::vector<TabStop> tabs;
+    bool operator==(const ParaState&) const = default;
+};
+
+struct GroupState {
+    Dest dest = Dest::Text;
+    CharState chr;
+    ParaState para;
+};
+
+struct FontEntry {
+    QString face;
+    int charset = 1;
+    int codePage = 0; // 0 = the document's ANSI code page
+};
+
+struct Picture {
+    PictureKind kind = PictureKind::None;
+    QByteArray data;
+    int pendingNibble = -1;
+    int picw = 0, pich = 0;         // pixels, or 0.01 mm for metafiles
+    int goalw = 0, goalh = 0;       // twips
+    int scalex = 100, scaley = 100; // percent
+};
+
+class Reader {
+public:
+    Reader(QByteArrayView in, QTextDocument& doc);
+    void run();
+
+private:
+    static constexpr qsizetype kMaxDepth = 256;
+    static constexpr std::size_t kMaxTabs = 64;
+
+    GroupState& state() { return m_stack.back(); }
+    const GroupState& state() const { return m_stack.back(); }
+
+    // Tokens.
+    void readControl();
+    void controlSymbol(char c);
+    void readBinary(int count);
+    void pushGroup();
+    void popGroup();
+    void textByte(unsigned char byte, bool escaped = false);
+    void textChar(QChar c);
+    QChar decodeTextByte(unsigned char byte) const;
+    void pictureHex(unsigned char byte);
+
+    // Control words (RtfReaderWords.cpp).
+    void handleWord(QByteArrayView word, bool hasParam, int param);
+    bool destinationWord(QByteArrayView word);
+    bool characterWord(QByteArrayView word, bool hasParam, int param);
+    bool paragraphWord(QByteArrayView word, bool hasParam, int param);
+    bool specialCharacterWord(QByteArrayView word, int param);
+    bool tableWord(QByteArrayView word, bool hasParam, int param);
+    bool pictureWord(QByteArrayView word, bool hasParam, int param);
+
+    // Tables.
+    const FontEntry* findFont(int number) const;
+    void commitFont();
+    void commitColor();
+
+    // Document building (RtfReaderOutput.cpp).
+    void appendText(const QString& text);
+    void paragraphBreak();
+    void flushRun();
+    void applyBlockFormat();
+    QTextCharFormat charFormat() const;
+    QTextBlockFormat blockFormat() const;
+    void insertPicture();
+    void finish();
+
+    QByteArrayView m_in;
+    qsizetype m_pos = 0;
+    QTextDocument& m_doc;
+    QTextCursor m_cursor;
+    std::vector<GroupState> m_stack;
+    qsizetype m_overflowDepth = 0;
+    int m_skipChars = 0;
+    bool m_ignorableNext = false;
+
+    int m_ansiCodePage = 1252;
+    int m_defaultFont = 0;
+    QHash<int, FontEntry> m_fonts;
+    int m_fontId = -1;
+    QByteArray m_fontName;
+    std::vector<std::optional<QColor>> m_colors;
+    QColor m_color{0, 0, 0};
+    bool m_colorSet = false;
+    Picture m_picture;
+    int m_pictureCount = 0;
+
+    QString m_run;
+    QTextCharFormat m_runFormat;
+    bool m_formatDirty = true;
+    bool m_pendingPar = false;
+};
+
+} // namespace vek::rtf

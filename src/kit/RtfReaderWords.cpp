@@ -1,0 +1,301 @@
+// Control words of the RTF reader, grouped by what they change.
+
+#include "RtfReaderState.h"
+#include "platform/CodePage.h"
+
+#include <QTextDocument>
+#include <algorithm>
+#include <array>
+
+namespace vek::rtf {
+namespace {
+
+// Destinations whose content is never shown, whether or not they are marked ignorable.
+constexpr std::array<const char*, 33> kSkippedDestinations = {"stylesheet",   "info",
+                                                              "header",       "headerl",
+                                                              "headerr",      "headerf",
+                                                              "footer",       "footerl",
+                                                              "footerr",      "footerf",
+                                                              "footnote",     "fldinst",
+                                                              "nonshppict",   "pn",
+                                                              "xe",           "tc",
+                                                              "txe",          "annotation",
+                                                              "atnid",        "atnauthor",
+                                                              "themedata",    "colorschememapping",
+                                                              "latentstyles", "datastore",
+                                                              "xmlnstbl",     "rsidtbl",
+                                                              "listtable",    "listoverridetable",
+                                                              "generator",    "revtbl",
+                                                              "filetbl",      "objdata",
+                                                              "template"};
+
+bool isSkippedDestination(QByteArrayView word) {
+    return std::any_of(kSkippedDestinations.begin(), kSkippedDestinations.end(),
+                       [&](const char* d) { return word == QByteArrayView(d); });
+}
+
+bool toggle(bool hasParam, int param) {
+    return !hasParam || param != 0;
+}
+
+} // namespace
+
+Reader::Reader(QByteArrayView in, QTextDocument& doc)
+    : m_in(in)
+    , m_doc(doc)
+    , m_cursor(&doc) {
+    m_stack.emplace_back();
+}
+
+const FontEntry* Reader::findFont(int number) const {
+    auto it = m_fonts.constFind(number < 0 ? m_defaultFont : number);
+    if (it == m_fonts.constEnd())
+        it = m_fonts.constFind(m_defaultFont);
+    return it == m_fonts.constEnd() ? nullptr : &*it;
+}
+
+void Reader::handleWord(QByteArrayView word, bool hasParam, int param) {
+    const bool ignorable = m_ignorableNext;
+    m_ignorableNext = false;
+    GroupState& s = state();
+    if (s.dest == Dest::Skip)
+        return;
+    if (destinationWord(word))
+        return;
+    if (ignorable && word != "shppict") {
+        s.dest = Dest::Skip;
+        return;
+    }
+    switch (s.dest) {
+    case Dest::FontTable:
+    case Dest::FontEntry:
+        tableWord(word, hasParam, param);
+        return;
+    case Dest::ColorTable:
+        tableWord(word, hasParam, param);
+        return;
+    case Dest::Picture:
+        pictureWord(word, hasParam, param);
+        return;
+    case Dest::Skip:
+        return;
+    case Dest::Text:
+        break;
+    }
+    if (word == "ansicpg" && hasParam) {
+        m_ansiCodePage = param > 0 ? param : 1252;
+    } else if (word == "ansi") {
+        m_ansiCodePage = 1252;
+    } else if (word == "deff" && hasParam) {
+        m_defaultFont = param;
+    } else if (characterWord(word, hasParam, param) || paragraphWord(word, hasParam, param)) {
+        m_formatDirty = true;
+    } else {
+        specialCharacterWord(word, param);
+    }
+}
+
+// Words that start a destination: returns true when the word was one.
+bool Reader::destinationWord(QByteArrayView word) {
+    GroupState& s = state();
+    if (word == "fonttbl") {
+        s.dest = Dest::FontTable;
+    } else if (word == "colortbl") {
+        s.dest = Dest::ColorTable;
+        m_colors.clear();
+    } else if (word == "pict") {
+        s.dest = Dest::Picture;
+        m_picture = Picture{};
+    } else if (isSkippedDestination(word)) {
+        s.dest = Dest::Skip;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool Reader::characterWord(QByteArrayView word, bool hasParam, int param) {
+    CharState& c = state().chr;
+    if (word == "plain") {
+        const int uc = c.unicodeSkip;
+        c = CharState{};
+        c.unicodeSkip = uc;
+    } else if (word == "f") {
+        c.font = hasParam ? param : -1;
+    } else if (word == "fs") {
+        c.halfPoints = hasParam ? std::clamp(param, 2, 3276) : 24;
+    } else if (word == "b") {
+        c.bold = toggle(hasParam, param);
+    } else if (word == "i") {
+        c.italic = toggle(hasParam, param);
+    } else if (word == "ulnone") {
+        c.underline = false;
+    } else if (word.startsWith("ul") && word.size() <= 8) {
+        c.underline = toggle(hasParam, param); // \ul, \uld, \uldb, \ulw, \ulth, ...
+    } else if (word == "strike" || word == "striked") {
+        c.strike = toggle(hasParam, param);
+    } else if (word == "super") {
+        c.vertical = 1;
+    } else if (word == "sub") {
+        c.vertical = -1;
+    } else if (word == "nosupersub") {
+        c.vertical = 0;
+    } else if (word == "cf") {
+        c.color = std::max(0, param);
+    } else if (word == "highlight" || word == "cb") {
+        c.highlight = std::max(0, param);
+    } else if (word == "v") {
+        c.hidden = toggle(hasParam, param);
+    } else if (word == "uc") {
+        c.unicodeSkip = std::clamp(param, 0, 16);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool Reader::paragraphWord(QByteArrayView word, bool hasParam, int param) {
+    ParaState& p = state().para;
+    constexpr int kMaxTwips = 31680; // 22 inches
+    const int twips = std::clamp(param, -kMaxTwips, kMaxTwips);
+    if (word == "pard") {
+        p = ParaState{};
+    } else if (word == "ql") {
+        p.align = Qt::AlignLeft;
+    } else if (word == "qr") {
+        p.align = Qt::AlignRight;
+    } else if (word == "qc") {
+        p.align = Qt::AlignHCenter;
+    } else if (word == "qj" || word == "qd") {
+        p.align = Qt::AlignJustify;
+    } else if (word == "li") {
+        p.left = twips;
+    } else if (word == "ri") {
+        p.right = twips;
+    } else if (word == "fi") {
+        p.first = twips;
+    } else if (word == "sb") {
+        p.before = std::max(0, twips);
+    } else if (word == "sa") {
+        p.after = std::max(0, twips);
+    } else if (word == "sl") {
+        p.lineSpacing = hasParam ? twips : 0;
+    } else if (word == "slmult") {
+        p.lineMultiple = toggle(hasParam, param);
+    } else if (word == "tqr" || word == "tqc" || word == "tqdec") {
+        TabStop next;
+        next.twips = -1; // type of the next \tx
+        next.type = word == "tqc"   ? QTextOption::CenterTab
+                    : word == "tqr" ? QTextOption::RightTab
+                                    : QTextOption::DelimiterTab;
+        if (p.tabs.empty() || p.tabs.back().twips >= 0) {
+            if (p.tabs.size() < kMaxTabs)
+                p.tabs.push_back(next);
+        } else {
+            p.tabs.back() = next;
+        }
+    } else if (word == "tx" || word == "tb") {
+        if (!p.tabs.empty() && p.tabs.back().twips < 0)
+            p.tabs.back().twips = std::max(0, twips);
+        else if (p.tabs.size() < kMaxTabs)
+            p.tabs.push_back(TabStop{std::max(0, twips), QTextOption::LeftTab});
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool Reader::specialCharacterWord(QByteArrayView word, int param) {
+    struct Named {
+        const char* word;
+        char16_t ch;
+    };
+    static constexpr Named kNamed[] = {{"line", 0x2028},     {"tab", u'\t'},      {"cell", u'\t'},
+                                       {"emdash", 0x2014},   {"endash", 0x2013},  {"emspace", 0x2003},
+                                       {"enspace", 0x2002},  {"qmspace", 0x2005}, {"bullet", 0x2022},
+                                       {"lquote", 0x2018},   {"rquote", 0x2019},  {"ldblquote", 0x201C},
+                                       {"rdblquote", 0x201D}};
+    if (word == "par" || word == "page" || word == "sect" || word == "row") {
+        paragraphBreak();
+        return true;
+    }
+    if (word == "u") {
+        const int unit = param < 0 ? param + 65536 : param;
+        if (unit > 0 && unit <= 0xFFFF)
+            textChar(QChar(char16_t(unit)));
+        m_skipChars = state().chr.unicodeSkip;
+        return true;
+    }
+    for (const Named& n : kNamed) {
+        if (word == QByteArrayView(n.word)) {
+            textChar(QChar(n.ch));
+            return true;
+        }
+    }
+    return false;
+}
+
+// Words inside the font and colour tables.
+bool Reader::tableWord(QByteArrayView word, bool hasParam, int param) {
+    if (state().dest == Dest::ColorTable) {
+        const int v = std::clamp(param, 0, 255);
+        if (word == "red")
+            m_color.setRed(v);
+        else if (word == "green")
+            m_color.setGreen(v);
+        else if (word == "blue")
+            m_color.setBlue(v);
+        else
+            return false;
+        m_colorSet = true;
+        return true;
+    }
+    if (word == "f" && hasParam) {
+        m_fontId = param;
+        m_fontName.clear();
+        m_fonts.insert(param, FontEntry{});
+    } else if (word == "fcharset" && m_fontId >= 0 && m_fonts.contains(m_fontId)) {
+        FontEntry& f = m_fonts[m_fontId];
+        f.charset = std::clamp(param, 0, 255);
+        f.codePage = f.charset == SymbolCharset ? 0 : codePageForCharset(f.charset);
+        if (f.charset == 1) // DEFAULT_CHARSET: the document's code page
+            f.codePage = 0;
+    } else if (word == "cpg" && m_fontId >= 0 && m_fonts.contains(m_fontId) && param > 0) {
+        m_fonts[m_fontId].codePage = param;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool Reader::pictureWord(QByteArrayView word, bool hasParam, int param) {
+    Picture& p = m_picture;
+    const int v = std::clamp(param, 0, 1000000);
+    if (word == "emfblip")
+        p.kind = PictureKind::Emf;
+    else if (word == "pngblip")
+        p.kind = PictureKind::Png;
+    else if (word == "jpegblip")
+        p.kind = PictureKind::Jpeg;
+    else if (word == "wmetafile")
+        p.kind = PictureKind::Wmf;
+    else if (word == "dibitmap" || word == "wbitmap" || word == "macpict")
+        p.kind = PictureKind::Bitmap;
+    else if (word == "picw")
+        p.picw = v;
+    else if (word == "pich")
+        p.pich = v;
+    else if (word == "picwgoal")
+        p.goalw = v;
+    else if (word == "pichgoal")
+        p.goalh = v;
+    else if (word == "picscalex")
+        p.scalex = hasParam ? std::clamp(param, 1, 10000) : 100;
+    else if (word == "picscaley")
+        p.scaley = hasParam ? std::clamp(param, 1, 10000) : 100;
+    else
+        return false;
+    return true;
+}
+
+} // namespace vek::rtf

@@ -1,0 +1,180 @@
+// The exporter's page modes: compose the printout and write every requested page as soon as it is
+// finished (PDF, PNG, EMF, a thumbnail, or the text of the pages).
+#include "Export.h"
+#include "ExportText.h"
+#include "ExportWriters.h"
+
+#include "document/Wydruki.h"
+#include "platform/Errors.h"
+#include "platform/Metafile.h"
+
+#include <QFile>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace vek::exporter {
+
+namespace {
+
+// Progress on standard error: a percentage rewritten in place on a terminal, one line per written
+// page otherwise.
+class Progress {
+public:
+    explicit Progress(bool quiet)
+        : m_quiet(quiet)
+        , m_terminal(isatty(fileno(stderr)) != 0) {}
+
+    void percent(int value) {
+        if (m_quiet || !m_terminal || value == m_last)
+            return;
+        m_last = value;
+        std::fprintf(stderr, "\rTworzenie stron... %d%%", value);
+        std::fflush(stderr);
+    }
+    void written(int pageNumber) {
+        ++m_written;
+        if (!m_quiet && !m_terminal)
+            std::fprintf(stderr, "strona %d\n", pageNumber);
+    }
+    void done() {
+        if (m_quiet)
+            return;
+        if (m_terminal)
+            std::fprintf(stderr, "\r");
+        std::fprintf(stderr, "Zapisano stron: %d\n", m_written);
+    }
+
+private:
+    bool m_quiet;
+    bool m_terminal;
+    int m_last = -1;
+    int m_written = 0;
+};
+
+WriterOptions writerOptions(const Options& o) {
+    WriterOptions w;
+    w.path = o.output;
+    w.margins = SheetMargins{o.marginTop(), o.marginLeft(), o.marginRight(), o.marginBottom()};
+    w.mono = o.mono;
+    w.dpi = o.dpi;
+    w.thumbnail = o.thumbnail;
+    return w;
+}
+
+std::unique_ptr<PageWriter> writerFor(const Options& o) {
+    const WriterOptions w = writerOptions(o);
+    if (o.output.endsWith(u".pdf", Qt::CaseInsensitive))
+        return makePdfWriter(w);
+    if (o.output.endsWith(u".emf", Qt::CaseInsensitive))
+        return makeEmfWriter(w);
+    return makePngWriter(w);
+}
+
+ExitCode notSupported(const QString& what) {
+    printError(u"vekpokaz-export: %1: not yet supported"_s.arg(what));
+    return ExitCode::Usage;
+}
+
+// Composes the printout and hands every requested page to the writer as soon as it exists. A page
+// asked for before a later one waits in the document, which keeps every page it made by design, so
+// nothing is copied here. With firstOnly the composition stops after the first requested page.
+void composeInto(const Options& o, PageWriter& writer, bool firstOnly) {
+    const QList<PageRange> ranges = o.pages.isEmpty() ? QList<PageRange>() : ParsePageRanges(o.pages);
+    TWydruk wydruk;
+    wydruk.LoadFromFile(o.input);
+
+    Progress progress(o.quiet);
+    PageSchedule schedule(ranges);
+    int made = 0;
+    bool stopped = false;
+    const auto& pages = wydruk.Tekst().Pages;
+    wydruk.OnProgress = [&](TWydruk&, bool, int postep) { progress.percent(postep); };
+    wydruk.OnNextPage = [&](TWydruk& sender, const TMetafile&) {
+        schedule.pageMade(++made, [&](int number) {
+            if (stopped)
+                return;
+            writer.write(number, pages[size_t(number - 1)]);
+            progress.written(number);
+            if (firstOnly) {
+                stopped = true;
+                sender.Abort();
+            }
+        });
+    };
+    try {
+        wydruk.MakePages();
+        // Pages past the end are known only once every page exists.
+        if (!o.pages.isEmpty() && !stopped)
+            ParsePageList(o.pages, made);
+    } catch (...) {
+        writer.discard();
+        throw;
+    }
+    writer.finish();
+    progress.done();
+}
+
+// Runs a mode and turns its errors into the exit status: a bad page list or an output that cannot
+// be written is wrong usage, anything else means the input cannot be read.
+template <typename Fn> ExitCode guarded(Fn fn) {
+    try {
+        fn();
+        return ExitCode::Done;
+    } catch (const EPrintDlgError& e) {
+        printError(u"vekpokaz-export: --pages: "_s + QString(e.message()).replace(u'\r', u' '));
+        return ExitCode::Usage;
+    } catch (const EConvertError& e) {
+        printError(u"vekpokaz-export: --pages: "_s + e.message());
+        return ExitCode::Usage;
+    } catch (const EOutputError& e) {
+        printError(u"vekpokaz-export: "_s + e.message());
+        return ExitCode::Usage;
+    } catch (const Exception& e) {
+        printError(QString(e.message()).replace(u'\r', u'\n'));
+        return ExitCode::Unreadable;
+    }
+}
+
+bool isMetafileFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(44);
+    return head.size() == 44 && head.mid(40, 4) == QByteArrayView(" EMF");
+}
+
+TMetafile readPicture(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EFOpenError(u"Nie można otworzyć pliku \"%1\". %2"_s.arg(path, file.errorString()));
+    return TMetafile::fromBytes(file.readAll());
+}
+
+} // namespace
+
+ExitCode exportPages(const Options& o) {
+    if (o.mode != SheetMode::Normal)
+        return notSupported(u"--mode reduced/booklet"_s);
+    if (!o.printer.isEmpty())
+        return notSupported(u"--print"_s);
+    return guarded([&] {
+        auto writer = o.thumbnail > 0 ? makeThumbnailWriter(writerOptions(o)) : writerFor(o);
+        composeInto(o, *writer, o.thumbnail > 0);
+    });
+}
+
+ExitCode exportText(const Options& o) {
+    return guarded([&] {
+        auto writer = makeTextWriter();
+        if (isMetafileFile(o.input)) { // a single picture: its text
+            writer->write(1, readPicture(o.input));
+            writer->finish();
+            return;
+        }
+        composeInto(o, *writer, false);
+    });
+}
+
+} // namespace vek::exporter

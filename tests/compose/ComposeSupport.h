@@ -1,0 +1,140 @@
+#pragma once
+// Helpers of the composition tests: printouts built in code, composed through TWydruk, and the
+// text pieces of every page read back from its EMF records.
+
+#include "document/Wydruki.h"
+#include "platform/EmfWalk.h"
+#include "platform/Metafile.h"
+#include "support/WydWriter.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+#include <vector>
+
+namespace vek::test {
+
+// Field positions in file units (1200 per inch; 0.15 page pixels each).
+inline constexpr qint32 kLeft = 300;
+inline constexpr qint32 kWidth = 8900;
+
+// A line of one text field.
+inline WLine textLine(const QString& text, QByteArray style = "Domyslny", quint8 kind = 0) {
+    return line({textField(kLeft, kWidth, cp(text), std::move(style), kind)});
+}
+
+// A group of lines "prefix 1" .. "prefix n".
+inline WGroup numberedGroup(const QString& prefix, int n, bool split = true) {
+    WGroup g;
+    g.splitLines = split;
+    for (int i = 1; i <= n; ++i)
+        g.lines.push_back(textLine(prefix + u' ' + QString::number(i)));
+    return g;
+}
+
+inline WGroup group(std::vector<WLine> lines, bool split = true) {
+    WGroup g;
+    g.splitLines = split;
+    g.lines = std::move(lines);
+    return g;
+}
+
+// A rule line (Kind 4) of the given style.
+inline WLine ruleLine(quint8 lineStyle = 0) {
+    WField f = textField(kLeft, kWidth, QByteArray(), "Domyslny", 4);
+    f.lineStyle = lineStyle;
+    return line({f});
+}
+
+// One text piece on a page: where its reference point is and what it says.
+struct TextPiece {
+    QPoint at;
+    QString text;
+};
+
+inline std::vector<TextPiece> textPieces(const TMetafile& page) {
+    std::vector<TextPiece> out;
+    EmfWalker walker(page.bytes());
+    EmfRecord record;
+    while (walker.next(record)) {
+        EmfTextRun run;
+        if (readEmfText(record, run))
+            out.push_back({run.reference, run.text});
+    }
+    return out;
+}
+
+// The texts of a page in recording order.
+inline QStringList pageTexts(const TMetafile& page) {
+    QStringList out;
+    for (const TextPiece& p : textPieces(page))
+        out.append(p.text);
+    return out;
+}
+
+// Counts the records of one type.
+inline int recordCount(const TMetafile& page, std::uint32_t type) {
+    int n = 0;
+    EmfWalker walker(page.bytes());
+    EmfRecord record;
+    while (walker.next(record))
+        n += record.type() == type ? 1 : 0;
+    return n;
+}
+
+// A printout written to a temporary file and loaded into a component.
+class Loaded {
+public:
+    explicit Loaded(const WPrintout& p) {
+        const QString path = m_dir.filePath(QStringLiteral("test.wyd"));
+        if (!writeWyd(path, p))
+            throw Exception(QStringLiteral("cannot write the test printout"));
+        wydruk.LoadFromFile(path);
+    }
+    TMLineWydruk& doc() { return wydruk.Tekst(); }
+    // Composes and returns copies of the pages delivered.
+    std::vector<TMetafile> compose() {
+        std::vector<TMetafile> pages;
+        wydruk.OnNextPage = [&](TWydruk&, const TMetafile& page) { pages.push_back(page); };
+        wydruk.MakePages();
+        wydruk.OnNextPage = nullptr;
+        return pages;
+    }
+
+    TWydruk wydruk;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Height in millimetres of a line as the composer measures it.
+inline float lineHeightMm(TMLineWydruk& doc, TLinia& line) {
+    return doc.PxToMmY(line.GetHeight());
+}
+
+// How many lines of the given height the composer puts on one page from Y = 0.
+inline int linesPerPage(float h) {
+    float y = 0;
+    int n = 0;
+    while (h + y <= 294.0f) {
+        y = y + h;
+        ++n;
+    }
+    return n;
+}
+
+inline WPrintout printoutWithRoot(WSection root) {
+    WPrintout p;
+    p.root = std::move(root);
+    return p;
+}
+
+// Height of a default-style text line, measured as the composer measures it.
+inline float defaultLineMm() {
+    WSection root;
+    root.header = numberedGroup(QStringLiteral("x"), 1);
+    Loaded loaded(printoutWithRoot(root));
+    return lineHeightMm(loaded.doc(), *loaded.doc().Root->Header.Lines.front());
+}
+
+} // namespace vek::test

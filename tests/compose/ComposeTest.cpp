@@ -1,0 +1,199 @@
+// Page composition: breaks, the widow rule, repeated headers, droppable lines, kept-whole groups,
+// new pages before sections, and what reaches the receivers of pages.
+#include "ComposeSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace vek;
+using namespace vek::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int countStarting(const QStringList& texts, const QString& prefix) {
+    int n = 0;
+    for (const QString& t : texts)
+        n += t.startsWith(prefix) ? 1 : 0;
+    return n;
+}
+
+} // namespace
+
+TEST(Compose, EmptyDocumentMakesNoPage) {
+    Loaded loaded(printoutWithRoot(WSection()));
+    int calls = 0;
+    loaded.wydruk.OnNextPage = [&](TWydruk&, const TMetafile&) { ++calls; };
+    loaded.wydruk.MakePages();
+    EXPECT_EQ(calls, 0);
+    EXPECT_TRUE(loaded.doc().Pages.empty());
+}
+
+TEST(Compose, SplitGroupFillsPagesAndBreaksBetweenLines) {
+    const int perPage = linesPerPage(defaultLineMm());
+    WSection root;
+    root.header = numberedGroup(u"Pozycja"_s, 2 * perPage + 5);
+    Loaded loaded(printoutWithRoot(root));
+    const auto pages = loaded.compose();
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pageTexts(pages[0]).size(), perPage);
+    EXPECT_EQ(pageTexts(pages[0]).first(), u"Pozycja 1"_s);
+    EXPECT_EQ(pageTexts(pages[1]).first(), u"Pozycja %1"_s.arg(perPage + 1));
+    EXPECT_EQ(pageTexts(pages[2]).last(), u"Pozycja %1"_s.arg(2 * perPage + 5));
+}
+
+// The last two lines of a group move together: a page never ends one line before a group's end.
+TEST(Compose, WidowRuleMovesTheLastTwoLinesTogether) {
+    const int perPage = linesPerPage(defaultLineMm());
+    WSection root;
+    root.header = numberedGroup(u"Wiersz"_s, perPage + 1);
+    Loaded loaded(printoutWithRoot(root));
+    const auto pages = loaded.compose();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pageTexts(pages[0]).size(), perPage - 1);
+    EXPECT_EQ(pageTexts(pages[1]),
+              (QStringList{u"Wiersz %1"_s.arg(perPage), u"Wiersz %1"_s.arg(perPage + 1)}));
+
+    // Exactly a page: everything fits, the bottom landing on the page end or above it.
+    WSection exact;
+    exact.header = numberedGroup(u"Wiersz"_s, perPage);
+    Loaded one(printoutWithRoot(exact));
+    EXPECT_EQ(one.compose().size(), 1u);
+}
+
+TEST(Compose, KeptWholeGroupMovesToTheNextPage) {
+    const int perPage = linesPerPage(defaultLineMm());
+    WSection root;
+    root.header = numberedGroup(u"Tekst"_s, perPage - 3);
+    root.footer = numberedGroup(u"Razem"_s, 5, false);
+    Loaded loaded(printoutWithRoot(root));
+    const auto pages = loaded.compose();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(countStarting(pageTexts(pages[0]), u"Razem"_s), 0);
+    EXPECT_EQ(countStarting(pageTexts(pages[1]), u"Razem"_s), 5);
+}
+
+// A kept-whole group taller than a page cannot move: it is drawn across the page's bottom edge
+// and the next piece starts a new page.
+TEST(Compose, KeptWholeGroupTallerThanAPageRunsOverTheEdge) {
+    const int perPage = linesPerPage(defaultLineMm());
+    WSection root;
+    root.header = numberedGroup(u"Blok"_s, perPage + 10, false);
+    root.footer = numberedGroup(u"Koniec"_s, 1);
+    Loaded loaded(printoutWithRoot(root));
+    const auto pages = loaded.compose();
+    ASSERT_EQ(pages.size(), 2u);
+    const auto pieces = textPieces(pages[0]);
+    EXPECT_EQ(int(pieces.size()), perPage + 10);
+    EXPECT_GT(pieces.back().at.y(), 2000);
+    EXPECT_EQ(pageTexts(pages[1]), QStringList{u"Koniec 1"_s});
+}
+
+// Every page after a break inside open sections begins with their repeat headers, outermost
+// first; the DropAtPageTop line of a header is printed the first time only.
+TEST(Compose, RepeatHeadersOutermostFirstOnEveryPage) {
+    const int perPage = linesPerPage(defaultLineMm());
+    WSection inner;
+    inner.header = numberedGroup(u"Pozycja"_s, 2 * perPage);
+    WSection middle;
+    middle.repeatHeader = group({textLine(u"Nagłówek działu"_s)});
+    middle.sections.push_back(inner);
+    WSection root;
+    WLine once = textLine(u"Tylko raz"_s);
+    once.dropAtPageTop = true;
+    root.repeatHeader = group({textLine(u"Nagłówek kosztorysu"_s), once});
+    root.sections.push_back(middle);
+    Loaded loaded(printoutWithRoot(root));
+    const auto pages = loaded.compose();
+    ASSERT_GE(pages.size(), 3u);
+    EXPECT_EQ(pageTexts(pages[0]).mid(0, 4),
+              (QStringList{u"Nagłówek kosztorysu"_s, u"Tylko raz"_s, u"Nagłówek działu"_s, u"Pozycja 1"_s}));
+    for (size_t i = 1; i < pages.size(); ++i) {
+        const QStringList texts = pageTexts(pages[i]);
+        EXPECT_EQ(texts.mid(0, 2), (QStringList{u"Nagłówek kosztorysu"_s, u"Nagłówek działu"_s})) << i;
+        EXPECT_FALSE(texts.contains(u"Tylko raz"_s)) << i;
+    }
+}
+
+// A repeat header that would stand alone at the page end goes to the next page with the first
+// line of the first subsection, and is laid out there once, not twice.
+TEST(Compose, RepeatHeaderKeptWithWhatFollows) {
+    const int perPage = linesPerPage(defaultLineMm());
+    WSection child;
+    child.header = numberedGroup(u"Pozycja"_s, 3);
+    WSection section;
+    section.repeatHeader = group({textLine(u"Kolumny A"_s), textLine(u"Kolumny B"_s)});
+    section.sections.push_back(child);
+    WSection root;
+    root.header = numberedGroup(u"Wstęp"_s, perPage - 2);
+    root.sections.push_back(section);
+    Loaded loaded(printoutWithRoot(root));
+    const auto pages = loaded.compose();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(countStarting(pageTexts(pages[0]), u"Kolumny"_s), 0);
+    EXPECT_EQ(pageTexts(pages[1]),
+              (QStringList{u"Kolumny A"_s, u"Kolumny B"_s, u"Pozycja 1"_s, u"Pozycja 2"_s, u"Pozycja 3"_s}));
+}
+
+// A lone rule is not carried to the top of a new page; inside a repeat header it is kept.
+TEST(Compose, LoneRuleIsDroppedAtThePageTop) {
+    const int perPage = linesPerPage(defaultLineMm());
+    WSection root;
+    root.header = numberedGroup(u"Tekst"_s, perPage);
+    root.footer = group({ruleLine(), textLine(u"Podpis"_s)});
+    Loaded loaded(printoutWithRoot(root));
+    const auto pages = loaded.compose();
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(recordCount(pages[1], emr::LINETO), 0);
+    EXPECT_EQ(pageTexts(pages[1]), QStringList{u"Podpis"_s});
+
+    WSection child;
+    child.header = numberedGroup(u"Pozycja"_s, perPage + 5);
+    WSection withHeader;
+    withHeader.repeatHeader = group({textLine(u"Kolumny"_s), ruleLine()});
+    withHeader.sections.push_back(child);
+    Loaded repeated(printoutWithRoot(withHeader));
+    const auto pages2 = repeated.compose();
+    ASSERT_EQ(pages2.size(), 2u);
+    EXPECT_EQ(recordCount(pages2[1], emr::LINETO), 1);
+}
+
+TEST(Compose, NewPageBeforeSectionsAndGroups) {
+    WSection a;
+    a.header = numberedGroup(u"A"_s, 2);
+    WSection b;
+    b.newPageBefore = true;
+    b.header = numberedGroup(u"B"_s, 2);
+    WSection root;
+    root.sections = {a, b};
+    root.footer = numberedGroup(u"C"_s, 1);
+    root.footer.newPageBefore = true;
+    Loaded loaded(printoutWithRoot(root));
+    const auto pages = loaded.compose();
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pageTexts(pages[0]), (QStringList{u"A 1"_s, u"A 2"_s}));
+    EXPECT_EQ(pageTexts(pages[1]), (QStringList{u"B 1"_s, u"B 2"_s}));
+    EXPECT_EQ(pageTexts(pages[2]), QStringList{u"C 1"_s});
+}
+
+// A section that asks for a new page at the very top of the document gives no empty first page.
+TEST(Compose, NewPageAtTheTopIsNotAnEmptyPage) {
+    WSection a;
+    a.newPageBefore = true;
+    a.header = numberedGroup(u"A"_s, 1);
+    WSection root;
+    root.sections = {a};
+    Loaded loaded(printoutWithRoot(root));
+    EXPECT_EQ(loaded.compose().size(), 1u);
+}
+
+TEST(Compose, LineSpacingAddsBelowEveryLine) {
+    WSection root;
+    root.header = numberedGroup(u"x"_s, 2);
+    WPrintout p = printoutWithRoot(root);
+    p.lineSpacing = 10;
+    Loaded loaded(p);
+    const auto pieces = textPieces(loaded.compose().front());
+    ASSERT_EQ(pieces.size(), 2u);
+    const float h = lineHeightMm(loaded.doc(), *loaded.doc().Root->Header.Lines.front());
+    EXPECT_EQ(pieces[1].at.y() - pieces[0].at.y(), loaded.doc().MmToPxY(h + 10));
+}

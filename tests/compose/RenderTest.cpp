@@ -1,0 +1,228 @@
+// Field rendering: every kind drawn on a page, checked through the page's EMF records.
+#include "ComposeSupport.h"
+
+#include "platform/GdiCanvas.h"
+
+#include <gtest/gtest.h>
+
+using namespace vek;
+using namespace vek::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+WStyle namedStyle(QByteArray name, QByteArray font, qint32 cpl) {
+    WStyle s;
+    s.name = std::move(name);
+    s.fontName = std::move(font);
+    s.charsPerLine = cpl;
+    s.charHeight = 294.0f / (float(cpl) * 84.0f / 132.0f);
+    s.charWidth = 210.0f / float(cpl);
+    return s;
+}
+
+WPrintout oneLine(std::vector<WField> fields, std::vector<WStyle> styles = {}) {
+    WSection root;
+    root.header = group({line(std::move(fields))});
+    WPrintout p = printoutWithRoot(root);
+    p.styles = std::move(styles);
+    return p;
+}
+
+TMetafile firstPage(const WPrintout& p) {
+    Loaded loaded(p);
+    auto pages = loaded.compose();
+    return pages.empty() ? TMetafile() : pages.front();
+}
+
+// Lines drawn: pairs of MOVETOEX and LINETO as (x0, y0, x1, y1).
+std::vector<QLine> drawnLines(const TMetafile& page) {
+    std::vector<QLine> out;
+    QPoint from;
+    EmfWalker walker(page.bytes());
+    EmfRecord r;
+    while (walker.next(r)) {
+        if (r.type() == emr::MOVETOEX)
+            from = QPoint(r.i32(8), r.i32(12));
+        else if (r.type() == emr::LINETO) {
+            const QPoint to(r.i32(8), r.i32(12));
+            out.emplace_back(from, to);
+            from = to;
+        }
+    }
+    return out;
+}
+
+// Pen widths of the pens created on a page.
+std::vector<int> penWidths(const TMetafile& page) {
+    std::vector<int> out;
+    EmfWalker walker(page.bytes());
+    EmfRecord r;
+    while (walker.next(r))
+        if (r.type() == emr::CREATEPEN)
+            out.push_back(r.i32(16));
+    return out;
+}
+
+WField rule(quint8 lineStyle, qint32 width = kWidth) {
+    WField f = textField(kLeft, width, QByteArray(), "Domyslny", 4);
+    f.lineStyle = lineStyle;
+    return f;
+}
+
+} // namespace
+
+TEST(Render, PageNumberReplacesTheFirstMarkOnly) {
+    const int perPage = linesPerPage(defaultLineMm());
+    WSection root;
+    root.header = numberedGroup(u"x"_s, 2 * perPage + 20);
+    root.header.lines.push_back(line({textField(kLeft, kWidth, "Strona %n z %n", "Domyslny", 2)}));
+    Loaded loaded(printoutWithRoot(root));
+    const auto pages = loaded.compose();
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_TRUE(pageTexts(pages[2]).contains(u"Strona 3 z %n"_s));
+}
+
+TEST(Render, RightAlignedKindsShowEvenAsTheFirstFieldOfALine) {
+    const auto page = firstPage(oneLine({textField(kLeft, kWidth, "Razem: 1 234,50", "Domyslny", 1)}));
+    const auto pieces = textPieces(page);
+    ASSERT_EQ(pieces.size(), 1u);
+    // Right-aligned: the text ends near the field's right edge (1380 page pixels).
+    EXPECT_GT(pieces[0].at.x(), 1100);
+}
+
+TEST(Render, PageNumberAlignment) {
+    WField right = textField(kLeft, kWidth, "Strona %n", "Domyslny", 2);
+    WField centred = right;
+    centred.align = 2;
+    WField rightToo = right;
+    rightToo.align = 1;
+    WSection root;
+    root.header = group({line({right}), line({centred}), line({rightToo})});
+    Loaded loaded(printoutWithRoot(root));
+    const auto pieces = textPieces(loaded.compose().front());
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_GT(pieces[0].at.x(), 1100);
+    EXPECT_GT(pieces[1].at.x(), 500);
+    EXPECT_LT(pieces[1].at.x(), 800);
+    EXPECT_EQ(pieces[2].at.x(), pieces[0].at.x());
+}
+
+TEST(Render, RuleStyles) {
+    // Style 0: one solid line across the field at its middle.
+    auto lines = drawnLines(firstPage(oneLine({rule(0)})));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].x1(), 45);
+    EXPECT_EQ(lines[0].x2(), 45 + 1335);
+    // Style 3: the same line with a pen three times as thick.
+    const auto thin = penWidths(firstPage(oneLine({rule(0)})));
+    const auto thick = penWidths(firstPage(oneLine({rule(3)})));
+    ASSERT_FALSE(thin.empty());
+    ASSERT_FALSE(thick.empty());
+    EXPECT_EQ(thin.back(), 1);  // 0.15 mm at 6.8 page pixels per millimetre
+    EXPECT_EQ(thick.back(), 3); // 0.45 mm
+    // Style 1: dashes with gaps; style 2: two rows of pieces without gaps.
+    const auto dashed = drawnLines(firstPage(oneLine({rule(1)})));
+    ASSERT_GT(dashed.size(), 10u);
+    EXPECT_GT(dashed[1].x1(), dashed[0].x2());
+    const auto twin = drawnLines(firstPage(oneLine({rule(2)})));
+    ASSERT_GT(twin.size(), 2u);
+    EXPECT_NE(twin.front().y1(), twin.back().y1());
+    EXPECT_EQ(twin.front().x2(), twin[1].x1()); // pieces without gaps
+    EXPECT_EQ(twin.back().x2(), 45 + 1335);
+    // A dashed rule shorter than one dash draws one shortened dash.
+    const auto shortRule = drawnLines(firstPage(oneLine({rule(1, 20)})));
+    ASSERT_EQ(shortRule.size(), 1u);
+    EXPECT_EQ(shortRule[0].x2(), 45 + 3);
+}
+
+// An unknown rule style draws nothing but the line still takes its height.
+TEST(Render, UnknownRuleStyleStillAdvances) {
+    WSection root;
+    root.header = group({line({rule(4)}), textLine(u"pod"_s)});
+    Loaded loaded(printoutWithRoot(root));
+    const auto page = loaded.compose().front();
+    EXPECT_TRUE(drawnLines(page).empty());
+    EXPECT_GT(textPieces(page).front().at.y(), 10);
+}
+
+TEST(Render, LeaderDotsAfterTheText) {
+    const std::vector<WStyle> styles{namedStyle("Prop", "Arial", 132),
+                                     namedStyle("Mono", "Courier New", 132)};
+    const auto leaderOf = [&](QByteArray style, qint32 width, QByteArray text) {
+        QString dots;
+        for (const QString& t :
+             pageTexts(firstPage(oneLine({textField(kLeft, width, text, style, 5)}, styles))))
+            if (t.startsWith(u'.'))
+                dots += t;
+        return dots;
+    };
+    const QString prop = leaderOf("Prop", kWidth, "Razem");
+    const QString mono = leaderOf("Mono", kWidth, "Razem");
+    EXPECT_TRUE(prop.contains(u". ."_s)) << prop.toStdString();
+    EXPECT_TRUE(mono.contains(u"....."_s)) << mono.toStdString();
+    EXPECT_FALSE(mono.contains(u". ."_s));
+    // Text that fills the field leaves no room for a leader.
+    EXPECT_TRUE(leaderOf("Mono", 300, "Wartość kosztorysowa").isEmpty());
+}
+
+TEST(Render, PictureSpansThePageWidthAtItsAspect) {
+    WField pic = textField(2000, 1000, QByteArray(), "Domyslny", 6);
+    pic.picture = sampleEmf(21000, 4200); // 210 x 42 mm
+    WSection root;
+    root.header = group({line({pic}), textLine(u"pod obrazem"_s)});
+    Loaded loaded(printoutWithRoot(root));
+    TPole& field = *loaded.doc().Root->Header.Lines.front()->Fields.front();
+    // 1429 pixels wide, a fifth of that tall.
+    EXPECT_NEAR(field.GetHeight(), 1429 / 5, 2);
+    const auto page = loaded.compose().front();
+    EXPECT_NEAR(textPieces(page).front().at.y(), field.Height, 3);
+}
+
+TEST(Render, LogoTextIsCentredOnThePicture) {
+    WField pic = textField(0, 0, QByteArray(), "Domyslny", 6);
+    pic.picture = sampleEmf(21000, 3000); // 30 mm tall at the page width
+    std::vector<WStyle> styles{namedStyle("LOGO", "Arial", 80), namedStyle("logo2", "Arial", 80)};
+    styles[1].alias = "logo";
+    const auto topOf = [&](QByteArray style) {
+        const auto page = firstPage(oneLine({pic, textField(kLeft, 3000, "Firma", style)}, styles));
+        return textPieces(page).front().at.y();
+    };
+    const int centred = topOf("LOGO");
+    EXPECT_GT(centred, 60); // about half of the 204-pixel picture, less half a text line
+    EXPECT_LT(centred, 120);
+    EXPECT_LT(topOf("logo"), 20); // the comparison is exact: lower case is not centred
+}
+
+// Fields of a smaller style share the bottom of the line's tallest style.
+TEST(Render, SmallerStylesShareTheBottomOfTheTallest) {
+    const std::vector<WStyle> styles{namedStyle("Duzy", "Arial", 60), namedStyle("Maly", "Arial", 150)};
+    const auto page = firstPage(
+        oneLine({textField(kLeft, 3000, "Duży", "Duzy"), textField(4000, 3000, "mały", "Maly")}, styles));
+    const auto pieces = textPieces(page);
+    ASSERT_EQ(pieces.size(), 2u);
+    EXPECT_GT(pieces[1].at.y(), pieces[0].at.y() + 10);
+}
+
+TEST(Render, FontShrinksToTheStyleCellButNeverGrows) {
+    WSection root;
+    root.header = group({textLine(u"x"_s)});
+    WPrintout p = printoutWithRoot(root);
+    p.styles = {namedStyle("Szeroki", "Verdana", 132), namedStyle("Waski", "Courier New", 132)};
+    Loaded loaded(p);
+    TMLineWydruk& doc = loaded.doc();
+    TStyl& wide = doc.Styles->FindStyle("Szeroki");
+    TStyl& narrow = doc.Styles->FindStyle("Waski");
+    const int nominal = doc.MmToPxX(wide.CharWidth);
+    EXPECT_LT(std::abs(wide.GetFont()->logFont().width), nominal);
+    EXPECT_EQ(std::abs(narrow.GetFont()->logFont().width), nominal);
+    // The character cell (ascent + descent) is brought down to the style's height.
+    EXPECT_LE(narrow.GetFont()->height(), doc.MmToPxY(narrow.CharHeight));
+}
+
+TEST(Render, HiddenFieldsAreNeitherMeasuredNorDrawn) {
+    WField hidden = textField(kLeft, 300, "bardzo długi ukryty tekst, który zawinąłby się w wiele wierszy",
+                              "Domyslny", 3);
+    const auto page = firstPage(oneLine({hidden, textField(4000, 2000, "widoczny")}));
+    EXPECT_EQ(pageTexts(page), QStringList{u"widoczny"_s});
+}

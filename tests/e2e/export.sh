@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# End-to-end runs of vekpokaz-export on the sample printouts, checked with poppler-utils.
+# Usage: export.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build=$1
+src=$2
+exe=$build/src/tools/vekpokaz-export/vekpokaz-export
+sample=$src/examples/kosztorys.wyd
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export QT_QPA_PLATFORM=offscreen
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+expect_eq() { [[ "$1" == "$2" ]] || fail "$3: expected '$2', got '$1'"; }
+# Width x height of a PNG, from its IHDR chunk.
+png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $1*16777216+$2*65536+$3*256+$4 " x " $5*16777216+$6*65536+$7*256+$8}'; }
+status_of() { set +e; "$@" >"$work/out" 2>"$work/err"; local s=$?; set -e; echo $s; }
+
+pages=$("$exe" --info "$sample" 2>/dev/null | sed -n 's/.*"pages": *\([0-9]*\).*/\1/p')
+[[ -n "$pages" && "$pages" -ge 2 ]] || fail "--info reports pages ($pages)"
+
+# PDF: one A4 sheet per page, text kept as text.
+"$exe" -q -o "$work/all.pdf" "$sample"
+expect_eq "$(pdfinfo "$work/all.pdf" | sed -n 's/^Pages: *//p')" "$pages" "PDF page count"
+pdfinfo "$work/all.pdf" | grep -q 'Page size: *595.* x 84[12].* pts (A4)' || fail "PDF sheets are A4"
+pdftotext -layout "$work/all.pdf" "$work/all.txt"
+grep -q 'Kosztorys ofertowy' "$work/all.txt" || fail "PDF text holds the title"
+grep -q 'Wartość' "$work/all.txt" || fail "PDF text keeps Polish letters"
+grep -q 'Strona 2' "$work/all.txt" || fail "page numbers are substituted"
+
+# Page lists: ranges, typed order, repeats.
+"$exe" -q --pages "2-$pages" -o "$work/part.pdf" "$sample"
+expect_eq "$(pdfinfo "$work/part.pdf" | sed -n 's/^Pages: *//p')" "$((pages - 1))" "--pages 2-N"
+"$exe" -q --pages "2, 1, 2" -o "$work/order.pdf" "$sample"
+expect_eq "$(pdfinfo "$work/order.pdf" | sed -n 's/^Pages: *//p')" "3" "--pages 2,1,2"
+pdftotext -f 2 -l 2 "$work/order.pdf" "$work/second.txt"
+grep -q 'Kosztorys ofertowy' "$work/second.txt" || fail "page 1 comes second"
+
+# Bad page lists are usage errors with the dialog's message, and leave no PDF behind.
+expect_eq "$(status_of "$exe" -q --pages "5-2" -o "$work/bad.pdf" "$sample")" 2 "reversed range"
+grep -q 'Podany zakres stron (5-2) jest nieprawidłowy' "$work/err" || fail "range message: $(cat "$work/err")"
+expect_eq "$(status_of "$exe" -q --pages "999" -o "$work/bad.pdf" "$sample")" 2 "page past the end"
+grep -q 'Nieprawidłowy numer strony: 999' "$work/err" || fail "page message: $(cat "$work/err")"
+[[ ! -e "$work/bad.pdf" ]] || fail "a failed export leaves no PDF"
+expect_eq "$(status_of "$exe" -q --pages ",1" -o "$work/bad.pdf" "$sample")" 2 "empty item"
+
+# PNG and EMF: one file per page, "-N" before the extension or %d.
+mkdir -p "$work/png" "$work/emf"
+"$exe" -q --dpi 40 -o "$work/png/strona.png" "$sample"
+expect_eq "$(ls "$work/png" | wc -l)" "$pages" "PNG files"
+[[ -f "$work/png/strona-1.png" ]] || fail "PNG naming strona-1.png"
+expect_eq "$(png_size "$work/png/strona-1.png")" "331 x 468" "PNG size at 40 dpi"
+"$exe" -q --pages 1 -o "$work/emf/p%d.emf" "$sample"
+[[ -f "$work/emf/p1.emf" ]] || fail "EMF naming with %d"
+[[ "$(dd if="$work/emf/p1.emf" bs=1 skip=40 count=4 2>/dev/null)" == " EMF" ]] || fail "EMF signature"
+
+# A single EMF picture plays at its own frame size.
+"$exe" -q --dpi 96 -o "$work/picture.png" "$work/emf/p1.emf"
+expect_eq "$(png_size "$work/picture.png")" "794 x 1111" "picture PNG size"
+
+# Text of the pages: one form feed between pages.
+"$exe" -q --text "$sample" >"$work/text.txt"
+expect_eq "$(tr -cd '\f' <"$work/text.txt" | wc -c)" "$((pages - 1))" "form feeds"
+grep -q 'Kosztorys ofertowy' "$work/text.txt" || fail "--text holds the title"
+
+# Black and white, margins, thumbnail.
+"$exe" -q --mono --margins 5,5,5,5 -o "$work/mono.pdf" "$sample"
+expect_eq "$(pdfinfo "$work/mono.pdf" | sed -n 's/^Pages: *//p')" "$pages" "mono PDF"
+"$exe" -q --thumbnail 200 -o "$work/thumb.png" "$sample"
+expect_eq "$(png_size "$work/thumb.png")" "141 x 200" "thumbnail size"
+
+# Wrong usage and unreadable input.
+expect_eq "$(status_of "$exe" --margins 1,2 -o "$work/x.pdf" "$sample")" 2 "bad margins"
+printf 'not a printout' >"$work/junk.wyd"
+expect_eq "$(status_of "$exe" -q -o "$work/x.pdf" "$work/junk.wyd")" 1 "not a printout"
+grep -q 'Plik nie zawiera prawidłowego wydruku Vekta' "$work/err" || fail "not-a-printout message"
+
+# Progress goes to standard error, one line per page when it is not a terminal.
+"$exe" -o "$work/progress.pdf" "$sample" 2>"$work/progress.txt"
+grep -q '^strona 1$' "$work/progress.txt" || fail "progress lines"
+
+[[ $failures -eq 0 ]] || { echo "$failures check(s) failed" >&2; exit 1; }
+echo "export.sh: all checks passed"
