@@ -39,7 +39,7 @@ bool EmfPlayback::readPoints(const EmfRecord& r, std::int64_t off, std::int64_t 
 }
 
 // rclBounds, count, points.
-bool EmfPlayback::readPoly(const EmfRecord& r, bool small, bool /*to*/) {
+bool EmfPlayback::readPoly(const EmfRecord& r, bool small) {
     return r.has(24, 4) && readPoints(r, 28, r.u32(24), small);
 }
 
@@ -86,31 +86,31 @@ bool EmfPlayback::playShape(const EmfRecord& r) {
     switch (r.type()) {
     case emr::POLYBEZIER:
     case emr::POLYBEZIER16:
-        if (!readPoly(r, r.type() == emr::POLYBEZIER16, false))
+        if (!readPoly(r, r.type() == emr::POLYBEZIER16))
             return false;
         dc.polyBezier(m_points.data(), n());
         return true;
     case emr::POLYGON:
     case emr::POLYGON16:
-        if (!readPoly(r, r.type() == emr::POLYGON16, false))
+        if (!readPoly(r, r.type() == emr::POLYGON16))
             return false;
         dc.polygon(m_points.data(), n());
         return true;
     case emr::POLYLINE:
     case emr::POLYLINE16:
-        if (!readPoly(r, r.type() == emr::POLYLINE16, false))
+        if (!readPoly(r, r.type() == emr::POLYLINE16))
             return false;
         dc.polyline(m_points.data(), n());
         return true;
     case emr::POLYBEZIERTO:
     case emr::POLYBEZIERTO16:
-        if (!readPoly(r, r.type() == emr::POLYBEZIERTO16, true))
+        if (!readPoly(r, r.type() == emr::POLYBEZIERTO16))
             return false;
         dc.polyBezierTo(m_points.data(), n());
         return true;
     case emr::POLYLINETO:
     case emr::POLYLINETO16:
-        if (!readPoly(r, r.type() == emr::POLYLINETO16, true))
+        if (!readPoly(r, r.type() == emr::POLYLINETO16))
             return false;
         dc.polylineTo(m_points.data(), n());
         return true;
