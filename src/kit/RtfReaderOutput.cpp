@@ -17,7 +17,7 @@ namespace vek::rtf {
 namespace {
 
 constexpr double kMaxPicturePoints = 14400; // 200 inches
-constexpr qint64 kMaxPicturePixels = 40'000'000;
+constexpr qint64 kMaxPicturePixels = 16'000'000;
 
 QImage decodeImage(const QByteArray& data) {
     QBuffer buffer;

@@ -100,6 +100,11 @@ bool EmfPlayback::playState(const EmfRecord& r) {
             return false;
         dc.setRop2(r.i32(8));
         return true;
+    case emr::SETSTRETCHBLTMODE:
+        if (!r.has(8, 4))
+            return false;
+        dc.setStretchBltMode(r.i32(8));
+        return true;
     case emr::SETTEXTALIGN:
         if (!r.has(8, 4))
             return false;

@@ -86,7 +86,8 @@ struct DcState {
     unsigned textAlign = 0;
     int polyFillMode = ALTERNATE;
     int arcDirection = AD_COUNTERCLOCKWISE;
-    int rop2 = 13; // R2_COPYPEN
+    int rop2 = 13;          // R2_COPYPEN
+    int stretchBltMode = 1; // BLACKONWHITE: no smoothing; HALFTONE (4) smooths
     QPointF current;
     // Clip in device units; none when clip is unset. A rectangular clip is also kept as a rect.
     std::optional<QPainterPath> clip;
@@ -135,6 +136,7 @@ public:
         m_s.arcDirection = dir == AD_CLOCKWISE ? AD_CLOCKWISE : AD_COUNTERCLOCKWISE;
     }
     void setRop2(int rop) { m_s.rop2 = rop; }
+    void setStretchBltMode(int mode) { m_s.stretchBltMode = mode; }
     GdiFontPtr currentFont();
 
     // Clipping. Rectangles are logical, regions and paths device units.

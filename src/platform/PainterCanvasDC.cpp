@@ -60,7 +60,6 @@ PainterDC::PainterDC(QPainter& painter, const QTransform& deviceToPainter, QSize
         m_outerClip = m_painter.transform().map(m_painter.clipPath());
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     m_painter.setRenderHint(QPainter::TextAntialiasing, true);
-    m_painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     m_painter.setBrush(Qt::NoBrush);
     updateMapping();
 }

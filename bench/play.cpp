@@ -1,0 +1,136 @@
+// Playing a dense printout page (84 lines of about 120 Courier New characters) into a page-sized
+// image, in colour and in black and white, and directly through PainterCanvas for comparison.
+#include "platform/DrawText.h"
+#include "platform/EmfPlayer.h"
+#include "platform/MetafileCanvas.h"
+#include "platform/PainterCanvas.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <benchmark/benchmark.h>
+
+using namespace vek;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+LogFont courier(int weight) {
+    LogFont lf;
+    lf.faceName = u"Courier New"_s;
+    lf.height = -20;
+    lf.weight = weight;
+    lf.charSet = EASTEUROPE_CHARSET;
+    return lf;
+}
+
+void drawPage(GdiCanvas& c, unsigned clip = DT_NOCLIP) {
+    const GdiFontPtr body = GdiFont::get(courier(400));
+    const GdiFontPtr bold = GdiFont::get(courier(700));
+    c.selectPen(LogPen{PS_SOLID, 1, 0});
+    for (int line = 0; line < 84; ++line) {
+        const int y = 60 + line * 22;
+        c.selectFont(body);
+        QRect left(40, y, 660, 22);
+        DrawText(
+            c,
+            u"%1. Konto 201-%2 Rozrachunki z odbiorcami krajowymi, faktura VAT nr %3/2024"_s.arg(line + 1)
+                .arg(line * 7)
+                .arg(line * 13),
+            left, DT_NOPREFIX | clip);
+        c.selectFont(line % 10 == 0 ? bold : body);
+        QRect amounts(700, y, 690, 22);
+        DrawText(c,
+                 u"%1,%2 zł   %3,00 zł   saldo Wn   %4"_s.arg(line * 1234 + 17)
+                     .arg(line % 100)
+                     .arg(line * 98)
+                     .arg(line),
+                 amounts, DT_NOPREFIX | clip | DT_RIGHT);
+        if (line % 10 == 9) {
+            c.moveTo(40, y + 21);
+            c.lineTo(1389, y + 21);
+        }
+    }
+}
+
+TMetafile recordPage(unsigned clip) {
+    TMetafile p;
+    p.setPageSize();
+    MetafileCanvas canvas(p);
+    drawPage(canvas, clip);
+    canvas.finish();
+    return p;
+}
+
+const TMetafile& densePage() {
+    static const TMetafile page = recordPage(DT_NOCLIP);
+    return page;
+}
+
+void playInto(benchmark::State& state, bool monochrome) {
+    const TMetafile& page = densePage();
+    QImage image(1429, 2000, QImage::Format_RGB32);
+    EmfPlayOptions options;
+    options.monochrome = monochrome;
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter p(&image);
+        playEmf(p, QRectF(0, 0, 1429, 2000), page, options);
+    }
+    state.counters["bytes_per_page"] = double(page.bytes().size());
+}
+
+void BM_PlayDensePage(benchmark::State& state) {
+    playInto(state, false);
+}
+BENCHMARK(BM_PlayDensePage)->Unit(benchmark::kMillisecond);
+
+void BM_PlayDensePageMonochrome(benchmark::State& state) {
+    playInto(state, true);
+}
+BENCHMARK(BM_PlayDensePageMonochrome)->Unit(benchmark::kMillisecond);
+
+// Every field clipped to its box, as fields without DT_NOCLIP are written.
+void BM_PlayDensePageClippedFields(benchmark::State& state) {
+    const TMetafile page = recordPage(0);
+    QImage image(1429, 2000, QImage::Format_RGB32);
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter p(&image);
+        playEmf(p, QRectF(0, 0, 1429, 2000), page);
+    }
+}
+BENCHMARK(BM_PlayDensePageClippedFields)->Unit(benchmark::kMillisecond);
+
+// A thumbnail-sized playback, as the viewer's page list would draw it.
+void BM_PlayDensePageSmall(benchmark::State& state) {
+    const TMetafile& page = densePage();
+    QImage image(143, 200, QImage::Format_RGB32);
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter p(&image);
+        playEmf(p, QRectF(0, 0, 143, 200), page);
+    }
+}
+BENCHMARK(BM_PlayDensePageSmall)->Unit(benchmark::kMillisecond);
+
+void BM_PaintDensePageDirectly(benchmark::State& state) {
+    QImage image(1429, 2000, QImage::Format_RGB32);
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter p(&image);
+        PainterCanvas canvas(p);
+        drawPage(canvas);
+    }
+}
+BENCHMARK(BM_PaintDensePageDirectly)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
