@@ -17,11 +17,6 @@ using vek::test::TextRun;
 
 namespace {
 
-QString withoutBlanks(QString s) {
-    s.remove(QRegularExpression(QStringLiteral("[\\s\\x{2028}\\x{2029}]")));
-    return s;
-}
-
 QString documentText(const QByteArray& rtf) {
     TQmRichEdit edit;
     edit.loadRichText(rtf);
@@ -92,7 +87,7 @@ TEST(DrawRichText, ContinuationOverThreeRectanglesLosesAndRepeatsNothing) {
         previous = pos;
     } while (pos != 0 && calls < 10);
     EXPECT_GE(calls, 3);
-    EXPECT_EQ(withoutBlanks(drawn), withoutBlanks(documentText(rtf)));
+    EXPECT_EQ(test::withoutBlanks(drawn), test::withoutBlanks(documentText(rtf)));
 }
 
 TEST(DrawRichText, ScaleTwoDoublesTheResultAndMapsTheRectangle) {
@@ -234,8 +229,8 @@ TEST(DrawRichText, CorpusFilesLayOutCompletely) {
             DrawRichText(canvas, QRect(0, 0, 700, 900), rtf, true, true, 1.8f, &pos);
             drawn += canvas.text();
         } while (pos != 0 && ++calls < 100);
-        const QString expected = withoutBlanks(documentText(rtf)).remove(QChar(0xFFFC));
-        const QString got = withoutBlanks(drawn);
+        const QString expected = test::withoutBlanks(documentText(rtf)).remove(QChar(0xFFFC));
+        const QString got = test::withoutBlanks(drawn);
         qsizetype at = 0;
         while (at < got.size() && at < expected.size() && got[at] == expected[at])
             ++at;
