@@ -12,6 +12,7 @@
 #include <QRect>
 #include <QString>
 #include <QTextBlock>
+#include <QTextOption>
 #include <vector>
 
 class QTextDocument;
@@ -88,7 +89,7 @@ private:
         int left = 0, right = 0, first = 0, before = 0, after = 0;
         int lineSpacing = 0; // twips as written
         bool lineMultiple = false;
-        std::vector<int> tabs; // logical units from the box's left edge
+        std::vector<QTextOption::Tab> tabs; // positions in logical units from the box's left edge
     };
 
     const Paragraph& paragraph(const QTextBlock& block);
@@ -98,7 +99,7 @@ private:
     int toY(double points) const;
 
     LaidLine breakLine(const Paragraph& p, int from, int width) const;
-    int tabAdvance(const Paragraph& p, int x) const;
+    int tabAdvance(const Paragraph& p, int x, int at) const;
     void alignLine(const Paragraph& p, LaidLine& line, int width, bool lastOfParagraph) const;
     void measureHeight(const Paragraph& p, LaidLine& line) const;
     static void beginDrawing(GdiCanvas& canvas);

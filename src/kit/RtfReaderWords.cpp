@@ -34,6 +34,25 @@ bool isSkippedDestination(QByteArrayView word) {
                        [&](const char* d) { return word == QByteArrayView(d); });
 }
 
+// The code page of a font character set; 0 for the document's own (DEFAULT_CHARSET, symbols).
+int codePageOfCharset(int charset) {
+    switch (charset) {
+    case 1:
+    case SymbolCharset:
+        return 0;
+    case 128:
+        return 932; // SHIFTJIS
+    case 129:
+        return 949; // HANGUL
+    case 134:
+        return 936; // GB2312
+    case 136:
+        return 950; // CHINESEBIG5
+    default:
+        return codePageForCharset(charset);
+    }
+}
+
 bool toggle(bool hasParam, int param) {
     return !hasParam || param != 0;
 }
@@ -257,9 +276,7 @@ bool Reader::tableWord(QByteArrayView word, bool hasParam, int param) {
     } else if (word == "fcharset" && m_fontId >= 0 && m_fonts.contains(m_fontId)) {
         FontEntry& f = m_fonts[m_fontId];
         f.charset = std::clamp(param, 0, 255);
-        f.codePage = f.charset == SymbolCharset ? 0 : codePageForCharset(f.charset);
-        if (f.charset == 1) // DEFAULT_CHARSET: the document's code page
-            f.codePage = 0;
+        f.codePage = codePageOfCharset(f.charset);
     } else if (word == "cpg" && m_fontId >= 0 && m_fonts.contains(m_fontId) && param > 0) {
         m_fonts[m_fontId].codePage = param;
     } else {

@@ -193,6 +193,16 @@ TEST(DrawRichText, TabStopsAndIndentsPlaceText) {
     EXPECT_GT(canvas.runs[3].y, canvas.runs[2].y);
 }
 
+TEST(DrawRichText, RightAndCentredTabStopsPlaceTheTextAfterThem) {
+    const QByteArray rtf =
+        test::richEdit("\\pard\\tqr\\tx2880\\tqc\\tx4320\\f0\\fs20 a\\tab right\\tab mid\\par");
+    RecordingCanvas canvas;
+    DrawRichText(canvas, QRect(0, 0, 600, 300), rtf, true, true, 1.0f);
+    ASSERT_EQ(canvas.runs.size(), 3u);
+    EXPECT_EQ(canvas.runs[1].right(), 192);                                        // ends at two inches
+    EXPECT_LE(std::abs((canvas.runs[2].x + canvas.runs[2].right()) / 2 - 288), 1); // centred on three
+}
+
 TEST(DrawRichText, PicturesTakeTheirPlace) {
     QImage img(4, 2, QImage::Format_RGB32);
     img.fill(Qt::red);

@@ -74,6 +74,9 @@ TEST(RtfReader, DecodesBytesInTheCodePageOfTheFontOrTheDocument) {
         "\\f0\\'b9\\'9c \\f1\\'e0\\'c1 \\f2\\'e0\\'b9 \\f3\\'b3 \\f9\\'bf}";
     EXPECT_EQ(read(rtf), QStringLiteral("ąś аБ à¹ ł ż"));
     EXPECT_EQ(read("{\\rtf1\\ansi\\ansicpg1251 \\'c4\\'e0}"), QStringLiteral("Да"));
+    // Japanese fonts: two bytes make one character.
+    EXPECT_EQ(read("{\\rtf1{\\fonttbl{\\f0\\fcharset128 MS PGothic;}}\\f0\\'82\\'a0\\'93\\'fa8}"),
+              QStringLiteral("あ日8"));
 }
 
 TEST(RtfReader, UnicodeEscapesSkipTheirFallbackCharacters) {
