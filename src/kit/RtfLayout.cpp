@@ -104,9 +104,9 @@ int Layout::styleFor(const QTextCharFormat& format, int formatIndex) {
 }
 
 const Layout::Paragraph& Layout::paragraph(const QTextBlock& block) {
-    const auto found = m_paragraphs.constFind(block.blockNumber());
-    if (found != m_paragraphs.constEnd())
-        return *found;
+    const auto found = m_paragraphs.find(block.blockNumber());
+    if (found != m_paragraphs.end())
+        return found->second;
     Paragraph p;
     p.block = block;
     p.text = block.text();
@@ -146,7 +146,7 @@ const Layout::Paragraph& Layout::paragraph(const QTextBlock& block) {
         t.position = toX(t.position);
         p.tabs.push_back(t);
     }
-    return *m_paragraphs.insert(block.blockNumber(), std::move(p));
+    return m_paragraphs.emplace(block.blockNumber(), std::move(p)).first->second;
 }
 
 // The advance of the tab at character at, standing at x: to the next tab stop, or to the next

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QTextBlock>
 #include <QTextOption>
+#include <unordered_map>
 #include <vector>
 
 class QTextDocument;
@@ -104,15 +105,15 @@ private:
     void measureHeight(const Paragraph& p, LaidLine& line) const;
     static void beginDrawing(GdiCanvas& canvas);
     void drawLine(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, const QRect& box) const;
-    void drawSegment(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, int from, int to, int x,
-                     const QRect& box) const;
+    void drawSegment(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, int from, int to,
+                     int x) const;
     void drawPicture(GdiCanvas& canvas, const RunStyle& s, const QRect& r) const;
 
     const QTextDocument& m_doc;
     LayoutOptions m_opt;
     std::vector<RunStyle> m_styles;
     QHash<int, int> m_styleByFormat;
-    QHash<int, Paragraph> m_paragraphs; // by block number, prepared on first use
+    std::unordered_map<int, Paragraph> m_paragraphs; // by block number, prepared on first use
 };
 
 } // namespace rtf

@@ -147,6 +147,9 @@ private:
     bool m_colorSet = false;
     Picture m_picture;
     int m_pictureCount = 0;
+    // Pixels the decoded pictures of the document may still take: a small PNG can declare a huge
+    // image, so many of them could otherwise exhaust memory.
+    qint64 m_pixelBudget = 16'000'000;
 
     QString m_run;
     QTextCharFormat m_runFormat;

@@ -187,6 +187,26 @@ TEST(RtfReader, KeepsPngAndJpegPicturesAndSizesThem) {
     EXPECT_EQ(image(2).height(), 18.0);
 }
 
+// Small files can declare huge pictures: the pictures of one document share a pixel budget, and
+// those beyond it keep their place only.
+TEST(RtfReader, DecodedPicturesShareAPixelBudget) {
+    QImage big(3000, 3000, QImage::Format_Mono);
+    big.fill(0);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    big.save(&buffer, "PNG");
+    const QByteArray pict = "{\\pict\\pngblip " + png.toHex() + "}";
+    QTextDocument doc;
+    readRtf("{\\rtf1 " + pict + pict + "}", doc);
+    QTextCursor c(&doc);
+    c.setPosition(1);
+    EXPECT_EQ(c.charFormat().property(rtf::PictureKindProperty).toInt(), int(rtf::PictureKind::Png));
+    c.setPosition(2);
+    EXPECT_EQ(c.charFormat().property(rtf::PictureKindProperty).toInt(), int(rtf::PictureKind::None));
+    EXPECT_EQ(c.charFormat().toImageFormat().width(), 2250.0); // its place stays
+}
+
 // Malformed input is read as far as it makes sense, never past its end.
 TEST(RtfReader, SurvivesMalformedInput) {
     EXPECT_EQ(read("{\\rtf1 abc"), QStringLiteral("abc"));
