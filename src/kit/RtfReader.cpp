@@ -42,6 +42,8 @@ void Reader::run() {
             break;
         case '}':
             popGroup();
+            if (m_stack.size() == 1 && m_overflowDepth == 0)
+                m_pos = n; // the document's group ended: what follows (NUL bytes, ...) is not text
             break;
         case '\\':
             readControl();

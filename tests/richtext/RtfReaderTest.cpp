@@ -210,7 +210,8 @@ TEST(RtfReader, DecodedPicturesShareAPixelBudget) {
 // Malformed input is read as far as it makes sense, never past its end.
 TEST(RtfReader, SurvivesMalformedInput) {
     EXPECT_EQ(read("{\\rtf1 abc"), QStringLiteral("abc"));
-    EXPECT_EQ(read("{\\rtf1 a}}}b}"), QStringLiteral("ab"));
+    EXPECT_EQ(read("{\\rtf1 a}}}b}"), QStringLiteral("a"));
+    EXPECT_EQ(read(QByteArray("{\\rtf1 a\\par}\r\n\0\0", 17)), QStringLiteral("a"));
     EXPECT_EQ(read("{\\rtf1 a\\'4"), QStringLiteral("a"));
     EXPECT_EQ(read("{\\rtf1 a\\'zz b\\"), QStringLiteral("azz b"));
     EXPECT_EQ(read("{\\rtf1 a\\fs99999999999999999999 b\\u99999999999 c\\uc2147483647 d}"),
