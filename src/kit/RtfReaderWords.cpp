@@ -5,32 +5,24 @@
 
 #include <QTextDocument>
 #include <algorithm>
-#include <array>
+#include <iterator>
 
 namespace vek::rtf {
 namespace {
 
 // Destinations whose content is never shown, whether or not they are marked ignorable.
-constexpr std::array<const char*, 33> kSkippedDestinations = {"stylesheet",   "info",
-                                                              "header",       "headerl",
-                                                              "headerr",      "headerf",
-                                                              "footer",       "footerl",
-                                                              "footerr",      "footerf",
-                                                              "footnote",     "fldinst",
-                                                              "nonshppict",   "pn",
-                                                              "xe",           "tc",
-                                                              "txe",          "annotation",
-                                                              "atnid",        "atnauthor",
-                                                              "themedata",    "colorschememapping",
-                                                              "latentstyles", "datastore",
-                                                              "xmlnstbl",     "rsidtbl",
-                                                              "listtable",    "listoverridetable",
-                                                              "generator",    "revtbl",
-                                                              "filetbl",      "objdata",
-                                                              "template"};
+// clang-format off
+constexpr const char* kSkippedDestinations[] = {
+    "stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl",
+    "footerr", "footerf", "footnote", "fldinst", "nonshppict", "pn", "xe", "tc", "txe",
+    "annotation", "atnid", "atnauthor", "themedata", "colorschememapping", "latentstyles",
+    "datastore", "xmlnstbl", "rsidtbl", "listtable", "listoverridetable", "generator", "revtbl",
+    "filetbl", "objdata", "template",
+};
+// clang-format on
 
 bool isSkippedDestination(QByteArrayView word) {
-    return std::any_of(kSkippedDestinations.begin(), kSkippedDestinations.end(),
+    return std::any_of(std::begin(kSkippedDestinations), std::end(kSkippedDestinations),
                        [&](const char* d) { return word == QByteArrayView(d); });
 }
 
