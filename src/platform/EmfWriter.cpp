@@ -9,7 +9,7 @@ namespace {
 constexpr std::uint32_t kSignature = 0x464D4520; // " EMF"
 constexpr std::uint32_t kVersion = 0x10000;
 constexpr std::uint32_t kHeaderFixed = 108;                // with szlMicrometers
-constexpr char16_t kDescription[] = u"VekPokaz\0Strona\0"; // application, picture, double NUL
+constexpr char16_t kDescription[] = u"VekPokaz\0Strona\0"; // application, picture, two NULs
 constexpr std::uint32_t kEofSize = 20;
 
 } // namespace
@@ -75,7 +75,7 @@ void EmfRecordBuffer::patchU32(qsizetype recordOffset, std::uint32_t v) {
 }
 
 QByteArray assembleEmf(const EmfHeaderInfo& info, QByteArrayView body) {
-    const QStringView description(kDescription, std::size(kDescription) - 1);
+    const QStringView description(kDescription, std::size(kDescription));
     const std::uint32_t descBytes = std::uint32_t(description.size() * 2);
     const std::uint32_t headerSize = (kHeaderFixed + descBytes + 3) & ~3u;
     const std::uint32_t total = headerSize + std::uint32_t(body.size()) + kEofSize;

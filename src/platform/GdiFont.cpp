@@ -83,6 +83,7 @@ Os2Metrics readOs2(const QRawFont& raw) {
 }
 
 constexpr double kDefaultEm = 13; // the em of a LOGFONT that leaves the height to the system
+constexpr double kMaxEm = 16384;
 
 } // namespace
 
@@ -137,13 +138,15 @@ GdiFont::GdiFont(const LogFont& lf)
         m_em = lf.height * upem / (cell > 0 ? cell : upem);
     else
         m_em = kDefaultEm;
+    // Heights come from printout files: keep them where pixel sizes stay whole numbers.
+    m_em = std::clamp(m_em, 0.5, kMaxEm);
 
     m_ascent = roundHalfEven(os2.winAscent * m_em / upem);
     m_descent = roundHalfEven(os2.winDescent * m_em / upem);
     m_internalLeading = std::max(0, height() - roundHalfEven(m_em));
 
     const double naturalAvg = os2.avgWidth * m_em / upem;
-    const int wantedWidth = std::abs(lf.width);
+    const int wantedWidth = int(std::min(std::abs(double(lf.width)), kMaxEm));
     if (wantedWidth > 0 && naturalAvg > 0) {
         m_stretch = wantedWidth / naturalAvg;
         m_avgWidth = wantedWidth;
@@ -163,7 +166,12 @@ int GdiFont::measureAdvance(char32_t c) const {
     const QString s = QString::fromUcs4(&c, 1);
     const QList<quint32> glyphs = m_raw.glyphIndexesForString(s);
     double adv = 0;
-    if (glyphs.size() == 1 && glyphs.front() != 0) {
+    const bool control = c < 0x20 || (c >= 0x7f && c < 0xa0);
+    if (control) {
+        // Not drawable: the face's default glyph stands in, as GDI shows it.
+        const QList<QPointF> a = m_raw.advancesForGlyphIndexes(QList<quint32>{0}, QRawFont::UseDesignMetrics);
+        adv = a.isEmpty() ? 0 : a.front().x();
+    } else if (glyphs.size() == 1 && glyphs.front() != 0) {
         const QList<QPointF> a = m_raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
         adv = a.isEmpty() ? 0 : a.front().x();
     } else {

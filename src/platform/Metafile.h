@@ -27,7 +27,7 @@ public:
     void setBytes(QByteArray bytes);
     void setBytes(QByteArray bytes, QSize size);
 
-    // rclFrame, inclusive-inclusive, in 0.01 mm.
+    // rclFrame, inclusive-inclusive, in 0.01 mm: the picture spans right - left by bottom - top.
     QRect frame() const { return m_frame; }
     void setFrame(const QRect& frame) { m_frame = frame; }
     // rclBounds, device units.

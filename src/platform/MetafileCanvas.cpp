@@ -99,13 +99,19 @@ MetafileCanvas::MetafileCanvas(TMetafile& target, int logPixels)
     , m_logPixels(logPixels) {
     if (target.size().isEmpty())
         target.setSize(QSize(1, 1));
-    if (!target.frame().isValid())
-        target.setFrame(QRect(0, 0, int(std::lround(target.width() * 2540.0 / 96.0)),
-                              int(std::lround(target.height() * 2540.0 / 96.0))));
+    const QRect f = target.frame();
+    if (f.right() <= f.left() || f.bottom() <= f.top())
+        target.setFrame(QRect(QPoint(0, 0), QPoint(int(std::lround(target.width() * 2540.0 / 96.0)),
+                                                   int(std::lround(target.height() * 2540.0 / 96.0)))));
     m_device = target.size();
-    m_devicePerMm = QSizeF(m_device.width() * 100.0 / std::max(1, target.frame().width()),
-                           m_device.height() * 100.0 / std::max(1, target.frame().height()));
+    m_devicePerMm = QSizeF(m_device.width() * 100.0 / frameExtent().width(),
+                           m_device.height() * 100.0 / frameExtent().height());
     readExisting();
+}
+
+QSize MetafileCanvas::frameExtent() const {
+    const QRect f = m_target->frame();
+    return QSize(std::max(1, f.right() - f.left()), std::max(1, f.bottom() - f.top()));
 }
 
 MetafileCanvas::~MetafileCanvas() {
@@ -147,7 +153,7 @@ void MetafileCanvas::finish() {
     const QRect f = m_target->frame();
     info.frame = f;
     info.devicePixels = m_device;
-    info.deviceMicrons = QSize(f.width() * 10, f.height() * 10);
+    info.deviceMicrons = frameExtent() * 10;
     info.records = m_out.records();
     info.bodyBytes = std::uint32_t(m_out.body().size());
     info.handles = std::uint16_t(std::min<std::uint32_t>(m_handles.tableSize(), 0xffff));
@@ -267,7 +273,7 @@ void MetafileCanvas::useFont() {
     select(m_dc.emitted.font, objectFor(want));
 }
 
-void MetafileCanvas::useTextColours() {
+void MetafileCanvas::useTextColours(bool opaqueBox) {
     Emitted& e = m_dc.emitted;
     if (e.textColor != m_dc.textColor) {
         m_out.record(emr::SETTEXTCOLOR, {std::int32_t(m_dc.textColor)});
@@ -277,7 +283,7 @@ void MetafileCanvas::useTextColours() {
         m_out.record(emr::SETBKMODE, {m_dc.bkMode});
         e.bkMode = m_dc.bkMode;
     }
-    if (m_dc.bkMode == OPAQUE && e.bkColor != m_dc.bkColor) {
+    if ((m_dc.bkMode == OPAQUE || opaqueBox) && e.bkColor != m_dc.bkColor) {
         m_out.record(emr::SETBKCOLOR, {std::int32_t(m_dc.bkColor)});
         e.bkColor = m_dc.bkColor;
     }
@@ -393,7 +399,7 @@ void MetafileCanvas::extTextOut(int x, int y, unsigned options, const QRect* rec
     if (!open() || (text.isEmpty() && !(options & ETO_OPAQUE)))
         return;
     useFont();
-    useTextColours();
+    useTextColours((options & ETO_OPAQUE) != 0);
     QList<int> advances;
     if (dx)
         advances = QList<int>(dx, dx + text.size());

@@ -115,7 +115,8 @@ private:
     void usePen();
     void useBrush(const LogBrush& brush);
     void useFont();
-    void useTextColours();
+    // Text colour and background mode; the background colour too when it is painted.
+    void useTextColours(bool opaqueBox);
     void select(std::optional<std::uint32_t>& emitted, std::uint32_t handle);
     std::uint32_t objectFor(const CachedObject& wanted);
     std::uint32_t newHandle(CachedObject::Kind kind);
@@ -130,6 +131,7 @@ private:
     void writeMapping(std::uint32_t type, int a, int b);
     bool open() const { return m_target != nullptr; }
     void readExisting();
+    QSize frameExtent() const; // 0.01 mm
 
     TMetafile* m_target;
     int m_logPixels;

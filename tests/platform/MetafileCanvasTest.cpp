@@ -115,7 +115,7 @@ TEST(MetafileCanvas, PageHeaderDescribesTheFrameAndTheRecords) {
     EXPECT_EQ(headerU32(b, 40), 0x464D4520u);
     EXPECT_EQ(headerU32(b, 48), quint32(b.size()));
     EXPECT_EQ(page.size(), QSize(1429, 2000));
-    EXPECT_EQ(page.frame(), QRect(0, 0, 21000, 29400));
+    EXPECT_EQ(page.frame(), QRect(QPoint(0, 0), QPoint(21000, 29400)));
     EXPECT_EQ(qint32(headerU32(b, 72)), 1429); // one device pixel per canvas unit
     EXPECT_EQ(qint32(headerU32(b, 76)), 2000);
     EXPECT_EQ(qint32(headerU32(b, 100)), 210000);
