@@ -5,6 +5,7 @@
 
 #include <QtEndian>
 #include <cmath>
+#include <cstring>
 
 namespace vek {
 namespace {
@@ -13,11 +14,15 @@ constexpr quint32 kEmrHeader = 1;
 constexpr quint32 kEmfSignature = 0x464D4520; // " EMF"
 constexpr qsizetype kMinHeader = 88;
 
-qint32 readI32(const QByteArray& b, qsizetype off) {
-    return qFromLittleEndian<qint32>(b.constData() + off);
-}
+// Reads a little-endian 32-bit value; bytes beyond the array read as zero.
 quint32 readU32(const QByteArray& b, qsizetype off) {
-    return qFromLittleEndian<quint32>(b.constData() + off);
+    quint32 v = 0;
+    if (off >= 0 && off <= b.size() - 4)
+        std::memcpy(&v, b.constData() + off, sizeof v);
+    return qFromLittleEndian(v);
+}
+qint32 readI32(const QByteArray& b, qsizetype off) {
+    return static_cast<qint32>(readU32(b, off));
 }
 
 QRect readRectL(const QByteArray& b, qsizetype off) {
