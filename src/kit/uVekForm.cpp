@@ -23,6 +23,8 @@ const QEvent::Type WM_AFTERSHOW = QEvent::Type(QEvent::User + 1002);
 
 constexpr int kFrameInset = 4; // bevel width + border width of pFrame
 constexpr int kCaptionHeight = 21;
+// Mouse travel that turns a press on the caption into a move; smaller jitter keeps double-clicks.
+constexpr int kMoveThreshold = 3;
 const QColor kCaptionInitial(0, 0, 192);
 const QColor kCaptionActive(0, 0, 128);
 
@@ -531,20 +533,24 @@ void TVekForm::mousePressEvent(QMouseEvent* e) {
         return;
     }
     const int hit = HitTest(mapFromGlobal(e->globalPosition().toPoint()));
-    QWindow* win = windowHandle();
-    const bool moving = hit == HTCAPTION;
-    const bool sizing = edgesOf(hit) != Qt::Edges();
-    if (!moving && !sizing) {
+    if (hit != HTCAPTION && edgesOf(hit) == Qt::Edges()) {
         QDialog::mousePressEvent(e);
         return;
     }
     e->accept();
-    if (win && (moving ? win->startSystemMove() : win->startSystemResize(edgesOf(hit))))
-        return;
-    // No system move or resize here: follow the mouse ourselves.
+    // The move or resize starts when the mouse moves: a system move started on the press would
+    // take the second click of a double-click on the caption away from the window.
     m_dragHit = hit;
+    m_dragManual = false;
     m_dragStart = e->globalPosition().toPoint();
     m_dragGeometry = geometry();
+}
+
+bool TVekForm::startSystemDrag() {
+    QWindow* win = windowHandle();
+    if (!win)
+        return false;
+    return m_dragHit == HTCAPTION ? win->startSystemMove() : win->startSystemResize(edgesOf(m_dragHit));
 }
 
 void TVekForm::mouseMoveEvent(QMouseEvent* e) {
@@ -552,7 +558,21 @@ void TVekForm::mouseMoveEvent(QMouseEvent* e) {
         QDialog::mouseMoveEvent(e);
         return;
     }
+    e->accept();
     const QPoint d = e->globalPosition().toPoint() - m_dragStart;
+    if (!m_dragManual && m_dragHit == HTCAPTION && d.manhattanLength() < kMoveThreshold)
+        return;
+    followMouse(d);
+    if (!m_dragManual) {
+        // The window is where the mouse has taken it so far; the window manager goes on from here.
+        if (startSystemDrag())
+            m_dragHit = 0;
+        else
+            m_dragManual = true; // no system move or resize here: follow the mouse ourselves
+    }
+}
+
+void TVekForm::followMouse(QPoint d) {
     if (m_dragHit == HTCAPTION) {
         move(m_dragGeometry.topLeft() + d);
         return;
