@@ -181,7 +181,6 @@ private:
     bool m_isActive = false;
     bool m_lookUpdatePending = false;
     bool m_helpMode = false;
-    bool m_destroying = false;
     int m_borderIcons = biHelp;
 
     // Manual move or resize where the platform cannot do it.
