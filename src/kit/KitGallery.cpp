@@ -209,6 +209,19 @@ QList<KitGalleryShot> kitGalleryImages() {
         grab(b, name + QStringLiteral("_pressed"));
     }
     for (auto* hb : sheet->findChildren<THintBar*>()) {
+        if (hb->TextAccept() == QLatin1String("&Drukuj") && hb->Active()) {
+            setHot(hb->btnAccept(), false);
+            setHot(hb->btnCancel(), true);
+            grab(hb, QStringLiteral("hintbar_buttons_hot_pressed"));
+            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(-5, -5), QPointF(-5, -5), Qt::LeftButton,
+                                Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(hb->btnCancel(), &release);
+            for (QWidget* b :
+                 {static_cast<QWidget*>(hb->btnAccept()), static_cast<QWidget*>(hb->btnCancel())}) {
+                QEvent leave(QEvent::Leave);
+                QCoreApplication::sendEvent(b, &leave);
+            }
+        }
         grab(hb, QStringLiteral("hintbar_%1")
                      .arg(hb->TextCenter().isEmpty() ? hb->TextCancel() : hb->TextCenter()));
     }

@@ -23,6 +23,8 @@ const QEvent::Type WM_AFTERSHOW = QEvent::Type(QEvent::User + 1002);
 
 constexpr int kFrameInset = 4; // bevel width + border width of pFrame
 constexpr int kCaptionHeight = 21;
+// Mouse travel that turns a press on the caption into a move; smaller jitter keeps double-clicks.
+constexpr int kMoveThreshold = 3;
 const QColor kCaptionInitial(0, 0, 192);
 const QColor kCaptionActive(0, 0, 128);
 
@@ -83,140 +85,6 @@ QString plainClassName(const QObject* o) {
 
 } // namespace
 
-// ---- arithmetic -----------------------------------------------------------------------------
-
-namespace vekform {
-
-int FrameHitTest(QPoint p, QSize size, const QRect& caption, const QRect& frame, int frameInset) {
-    if (caption.contains(p))
-        return HTCAPTION;
-    const QRect inner = frame.adjusted(frameInset, frameInset, -frameInset, -frameInset);
-    if (!frame.contains(p) || inner.contains(p))
-        return HTCLIENT;
-    const int w = size.width();
-    const int h = size.height();
-    if (p.y() <= 9)
-        return p.x() <= 9 ? HTTOPLEFT : (p.x() >= w - 10 ? HTTOPRIGHT : HTTOP);
-    if (p.y() >= h - 10)
-        return p.x() <= 9 ? HTBOTTOMLEFT : (p.x() >= w - 10 ? HTBOTTOMRIGHT : HTBOTTOM);
-    if (p.x() <= 9)
-        return HTLEFT;
-    if (p.x() >= w - 10)
-        return HTRIGHT;
-    return HTCLIENT;
-}
-
-int RestrictHit(int hit, bool maximized, const TSizeLimits& limits) {
-    const bool fw = limits.FixedWidth();
-    const bool fh = limits.FixedHeight();
-    if (maximized && hit == HTCAPTION)
-        return HTBORDER;
-    if (fw && (hit == HTLEFT || hit == HTRIGHT))
-        return HTBORDER;
-    if (fh && (hit == HTTOP || hit == HTBOTTOM))
-        return HTBORDER;
-    if (fw && fh && (hit == HTTOPLEFT || hit == HTTOPRIGHT || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT))
-        return HTBORDER;
-    return hit;
-}
-
-QRect LimitSizingRect(QRect r, int hit, const TSizeLimits& m) {
-    int l = r.x();
-    int t = r.y();
-    int rr = rightOf(r);
-    int b = bottomOf(r);
-    if (isBottom(hit)) {
-        if (m.MinHeight != 0)
-            b = std::max(b, t + m.MinHeight);
-        if (m.MaxHeight != 0)
-            b = std::min(b, t + m.MaxHeight);
-    }
-    if (isTop(hit)) {
-        if (m.MinHeight != 0)
-            t = std::min(t, b - m.MinHeight);
-        if (m.MaxHeight != 0)
-            t = std::max(t, b - m.MaxHeight);
-    }
-    if (isLeft(hit)) {
-        if (m.MinWidth != 0)
-            l = std::min(l, rr - m.MinWidth);
-        if (m.MaxWidth != 0)
-            l = std::max(l, rr - m.MaxWidth);
-    }
-    if (isRight(hit)) {
-        if (m.MinWidth != 0)
-            rr = std::max(rr, l + m.MinWidth);
-        if (m.MaxWidth != 0)
-            rr = std::min(rr, l + m.MaxWidth);
-    }
-    return fromEdges(l, t, rr, b);
-}
-
-QRect FitRectIntoArea(const QRect& rect, const QRect& a, const TSizeLimits& m) {
-    int l = rect.x();
-    int t = rect.y();
-    int r = rightOf(rect);
-    int b = bottomOf(rect);
-    if (int d = b - bottomOf(a); d > 0) {
-        const int s = std::min(d, (b - t) - m.MinHeight);
-        b -= d;
-        t -= d - s;
-    }
-    if (int d = r - rightOf(a); d > 0) {
-        const int s = std::min(d, (r - l) - m.MinWidth);
-        r -= d;
-        l -= d - s;
-    }
-    if (int d = a.y() - t; d > 0) {
-        const int s = std::min(d, (b - t) - m.MinHeight);
-        t += d;
-        b += d - s;
-    }
-    if (int d = a.x() - l; d > 0) {
-        const int s = std::min(d, (r - l) - m.MinWidth);
-        l += d;
-        r += d - s;
-    }
-    return fromEdges(l, t, r, b);
-}
-
-QRect CenteredRect(int w, int h, const QRect& a, const TSizeLimits& m) {
-    if (w == 0)
-        w = a.width();
-    if (h == 0)
-        h = a.height();
-    const QSize s = ClampSize({w, h}, m);
-    const int left = std::max((a.x() + rightOf(a) - s.width()) / 2, a.x());
-    const int top = std::max((a.y() + bottomOf(a) - s.height()) / 2, a.y());
-    return QRect(left, top, s.width(), s.height());
-}
-
-QRect DefaultBoundsIn(const QRect& a, int normalWidth, int normalHeight) {
-    int w = std::min(normalWidth, a.width());
-    int h = std::min(normalHeight, a.height());
-    if (w == 0)
-        w = rightOf(a) * 2 / 3;
-    if (h == 0)
-        h = bottomOf(a) * 2 / 3;
-    return QRect((a.width() - w) / 2, (a.height() - h) / 2, w, h);
-}
-
-QSize ClampSize(QSize s, const TSizeLimits& m) {
-    int w = s.width();
-    int h = s.height();
-    if (m.MinWidth != 0)
-        w = std::max(w, m.MinWidth);
-    if (m.MaxWidth != 0)
-        w = std::min(w, m.MaxWidth);
-    if (m.MinHeight != 0)
-        h = std::max(h, m.MinHeight);
-    if (m.MaxHeight != 0)
-        h = std::min(h, m.MaxHeight);
-    return {w, h};
-}
-
-} // namespace vekform
-
 // ---- caption button -------------------------------------------------------------------------
 
 TCaptionButton::TCaptionButton(const QString& glyph, int emSize, QWidget* parent)
@@ -275,7 +143,6 @@ TVekForm::TVekForm(QWidget* owner)
 }
 
 TVekForm::~TVekForm() {
-    m_destroying = true;
     qApp->removeEventFilter(this);
     if (m_helpMode)
         LeaveHelpMode();
@@ -531,20 +398,24 @@ void TVekForm::mousePressEvent(QMouseEvent* e) {
         return;
     }
     const int hit = HitTest(mapFromGlobal(e->globalPosition().toPoint()));
-    QWindow* win = windowHandle();
-    const bool moving = hit == HTCAPTION;
-    const bool sizing = edgesOf(hit) != Qt::Edges();
-    if (!moving && !sizing) {
+    if (hit != HTCAPTION && edgesOf(hit) == Qt::Edges()) {
         QDialog::mousePressEvent(e);
         return;
     }
     e->accept();
-    if (win && (moving ? win->startSystemMove() : win->startSystemResize(edgesOf(hit))))
-        return;
-    // No system move or resize here: follow the mouse ourselves.
+    // The move or resize starts when the mouse moves: a system move started on the press would
+    // take the second click of a double-click on the caption away from the window.
     m_dragHit = hit;
+    m_dragManual = false;
     m_dragStart = e->globalPosition().toPoint();
     m_dragGeometry = geometry();
+}
+
+bool TVekForm::startSystemDrag() {
+    QWindow* win = windowHandle();
+    if (!win)
+        return false;
+    return m_dragHit == HTCAPTION ? win->startSystemMove() : win->startSystemResize(edgesOf(m_dragHit));
 }
 
 void TVekForm::mouseMoveEvent(QMouseEvent* e) {
@@ -552,7 +423,21 @@ void TVekForm::mouseMoveEvent(QMouseEvent* e) {
         QDialog::mouseMoveEvent(e);
         return;
     }
+    e->accept();
     const QPoint d = e->globalPosition().toPoint() - m_dragStart;
+    if (!m_dragManual && m_dragHit == HTCAPTION && d.manhattanLength() < kMoveThreshold)
+        return;
+    followMouse(d);
+    if (!m_dragManual) {
+        // The window is where the mouse has taken it so far; the window manager goes on from here.
+        if (startSystemDrag())
+            m_dragHit = 0;
+        else
+            m_dragManual = true; // no system move or resize here: follow the mouse ourselves
+    }
+}
+
+void TVekForm::followMouse(QPoint d) {
     if (m_dragHit == HTCAPTION) {
         move(m_dragGeometry.topLeft() + d);
         return;

@@ -171,6 +171,8 @@ private:
     bool helpModeFilter(QEvent* e);
     void setIsActive(bool on);
     Qt::CursorShape cursorFor(int hit) const;
+    bool startSystemDrag();
+    void followMouse(QPoint delta);
 
     TSizeMode m_sizeMode = smNormal;
     QRect m_normalBounds;
@@ -179,11 +181,11 @@ private:
     bool m_isActive = false;
     bool m_lookUpdatePending = false;
     bool m_helpMode = false;
-    bool m_destroying = false;
     int m_borderIcons = biHelp;
 
     // Manual move or resize where the platform cannot do it.
     int m_dragHit = 0;
+    bool m_dragManual = false;
     QPoint m_dragStart;
     QRect m_dragGeometry;
 };

@@ -18,7 +18,9 @@ inline void answerModal(std::function<void(QWidget*)> action, int giveUpMs = 500
     QObject::connect(timer, &QTimer::timeout, qApp, [timer, elapsed, giveUpMs, action = std::move(action)] {
         *elapsed += 10;
         QWidget* w = QApplication::activeModalWidget();
-        if (w && action) {
+        // Wait until the window also has the keyboard (activation may come a little later).
+        const bool ready = w && (w->isActiveWindow() || *elapsed >= 1000);
+        if (ready && action) {
             timer->stop();
             timer->deleteLater();
             action(w);

@@ -372,3 +372,16 @@ TEST(VekForm, F1AsksHelpForTheFocusedControl) {
     QTest::keyClick(edit, Qt::Key_F1);
     EXPECT_EQ(f.asked, edit);
 }
+
+TEST(VekForm, SmallJitterOnTheCaptionDoesNotStartAMove) {
+    // A move started on the press itself would take the second click of a double-click away.
+    Form f;
+    f.show();
+    const QPoint start = f.pos();
+    sendMouse(f.pCapText, QEvent::MouseButtonPress, {40, 8}, Qt::LeftButton);
+    sendMouse(f.pCapText, QEvent::MouseMove, {41, 9}, Qt::LeftButton);
+    sendMouse(f.pCapText, QEvent::MouseButtonRelease, {41, 9}, Qt::NoButton);
+    EXPECT_EQ(f.pos(), start);
+    sendMouse(f.pCapText, QEvent::MouseMove, {90, 40}, Qt::NoButton); // released: no drag left
+    EXPECT_EQ(f.pos(), start);
+}

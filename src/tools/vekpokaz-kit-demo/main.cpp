@@ -257,6 +257,9 @@ int writeScreenshots(const QString& dir) {
         f->hb->setTextCenter(u"Wybrano #RED#3#NORMAL# pliki"_s);
         f->SetSizeCentered(420, 260);
         s.shoot(f, u"vekform-accept"_s, false);
+        f->SetSizeMode(smMaximized);
+        s.shoot(f, u"vekform-maximized"_s, false);
+        f->SetSizeMode(smNormal);
         f->EnterHelpMode();
         s.shoot(f, u"vekform-helpmode"_s, false);
         f->LeaveHelpMode();
