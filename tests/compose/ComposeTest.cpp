@@ -220,3 +220,25 @@ TEST(Compose, DamagedValuesComposeWithoutOverflow) {
     Loaded far(p);
     EXPECT_LE(far.compose().size(), 3u);
 }
+
+// Met just below repeated headers, a kept-whole group taller than a page leaves a page holding
+// only those headers, and is drawn across the bottom edge of the next one under the headers again.
+TEST(Compose, TallKeptGroupBelowRepeatedHeaders) {
+    const int perPage = linesPerPage(defaultLineMm());
+    WSection first;
+    first.header = numberedGroup(u"Pozycja"_s, 3);
+    WSection tall;
+    tall.newPageBefore = true;
+    tall.header = numberedGroup(u"Blok"_s, perPage + 5, false);
+    WSection root;
+    root.repeatHeader = group({textLine(u"Nagłówek"_s)});
+    root.sections = {first, tall};
+    Loaded loaded(printoutWithRoot(root));
+    const auto pages = loaded.compose();
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pageTexts(pages[0]),
+              (QStringList{u"Nagłówek"_s, u"Pozycja 1"_s, u"Pozycja 2"_s, u"Pozycja 3"_s}));
+    EXPECT_EQ(pageTexts(pages[1]), QStringList{u"Nagłówek"_s});
+    EXPECT_EQ(pageTexts(pages[2]).first(), u"Nagłówek"_s);
+    EXPECT_EQ(countStarting(pageTexts(pages[2]), u"Blok"_s), perPage + 5);
+}
