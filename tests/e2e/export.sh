@@ -86,6 +86,13 @@ printf 'not a printout' >"$work/junk.wyd"
 expect_eq "$(status_of "$exe" -q -o "$work/x.pdf" "$work/junk.wyd")" 1 "not a printout"
 grep -q 'Plik nie zawiera prawidłowego wydruku Vekta' "$work/err" || fail "not-a-printout message"
 
+# A printout without pages gives no PDF, and an empty text.
+"$build/tests/vek-make-examples" --empty "$work/empty.wyd" >/dev/null 2>&1
+expect_eq "$(status_of "$exe" -q -o "$work/empty.pdf" "$work/empty.wyd")" 1 "empty printout to PDF"
+grep -q 'Brak stron do wydrukowania' "$work/err" || fail "no-pages message: $(cat "$work/err")"
+[[ ! -e "$work/empty.pdf" ]] || fail "no PDF for an empty printout"
+expect_eq "$(status_of "$exe" -q --text "$work/empty.wyd")" 0 "empty printout to text"
+
 # Progress goes to standard error, one line per page when it is not a terminal.
 "$exe" -o "$work/progress.pdf" "$sample" 2>"$work/progress.txt"
 grep -q '^strona 1$' "$work/progress.txt" || fail "progress lines"

@@ -119,6 +119,9 @@ void composeInto(const Options& o, const WriterFactory& makeWriter, bool firstOn
         // Pages past the end are known only once every page exists.
         if (!o.pages.isEmpty() && !stopped)
             ParsePageList(o.pages, made);
+        // A printout without a single page gives no file (a PDF cannot be empty); its text is empty.
+        if (made == 0 && !o.text)
+            throw Exception(u"Brak stron do wydrukowania !?"_s);
     } catch (...) {
         writer.discard();
         throw;
