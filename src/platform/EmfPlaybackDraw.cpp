@@ -21,7 +21,7 @@ QRectF boxAt(const EmfRecord& r, std::int64_t off) {
 
 constexpr std::uint32_t kEtoNoRect = 0x100;
 constexpr std::uint32_t kEtoSmallChars = 0x200;
-constexpr std::int64_t kMaxRegionRects = 1 << 20;
+constexpr std::int64_t kMaxRegionRects = 1 << 14; // more is no drawing but a way to stall the union below
 
 } // namespace
 

@@ -70,7 +70,8 @@ TEST(EmfDamage, ABrokenRecordChainEndsThePlaybackWithWhatWasDrawn) {
     EXPECT_TRUE(r.truncated);
     EXPECT_EQ(img.pixel(5, 5) & 0xFFFFFF, 0u);
     // Sizes below 8 stop the walk too.
-    EmfWalker walker(QByteArray::fromHex("0100000004000000"));
+    const QByteArray tooShort = QByteArray::fromHex("0100000004000000");
+    EmfWalker walker(tooShort);
     EmfRecord rec;
     EXPECT_FALSE(walker.next(rec));
     EXPECT_TRUE(walker.damaged());
