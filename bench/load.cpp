@@ -1,6 +1,5 @@
 // Load time of generated printouts: header check, zlib and the body records into the model.
-// Sizes are the bill of quantities with one section per page and about a page of items in each
-// (roughly 10, 100 and 1000 pages).
+// Sizes are bills of quantities of about 10, 100 and 1000 composed pages.
 #include "document/LineDruk.h"
 #include "platform/InflateStream.h"
 #include "support/Kosztorys.h"
@@ -15,7 +14,7 @@ const QByteArray& printoutOfPages(int pages) {
     static std::map<int, QByteArray> cache;
     auto it = cache.find(pages);
     if (it == cache.end())
-        it = cache.emplace(pages, vek::test::wydBytes(vek::test::kosztorys(pages, 30))).first;
+        it = cache.emplace(pages, vek::test::wydBytes(vek::test::kosztorysOfPages(pages))).first;
     return it->second;
 }
 

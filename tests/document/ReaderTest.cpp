@@ -123,7 +123,7 @@ TEST(Reader, VersionGates) {
         EXPECT_EQ(lastFooterField(doc).AlignBottom, v >= 6);
         EXPECT_EQ(lastFooterField(doc).Ellipsis, v >= 6);
         EXPECT_EQ(lastFooterField(doc).Left, 180);
-        EXPECT_EQ(doc.LineCount(), 7 + (2 + 1 + 1 + 2) + 9);
+        EXPECT_EQ(doc.LineCount(), 7 + (2 + 1 + 1 + 2) + 7 + 2);
     }
 }
 

@@ -171,11 +171,15 @@ qint64 priceFor(int section, int item) {
     return 1250 + ((section * 61 + item * 29) % 89) * 1875 + (section + item) % 7 * 3;
 }
 
-WLine itemLine(int lp, const Item& it, qint64 qty, qint64 price, qint64 value) {
+// Items repeat by storey after the first round: "(piętro)", "(poddasze)".
+WLine itemLine(int lp, const Item& it, int round, qint64 qty, qint64 price, qint64 value) {
+    static const std::array<QString, 3> storeys{QString(), QStringLiteral(" (piętro)"),
+                                                QStringLiteral(" (poddasze)")};
+    const QString description = QString::fromUtf16(it.description) + storeys[size_t(round % 3)];
     return line({
         field(kLpX, kLpW, cp(QString::number(lp) + u'.'), "Pozycja", 0, 1),
         field(kBaseX, kBaseW, cp(it.base), "Pozycja"),
-        field(kDescX, kDescW, cp(it.description), "Opis"),
+        field(kDescX, kDescW, cp(description), "Opis"),
         field(kUnitX, kUnitW, cp(it.unit), "Pozycja", 0, 2),
         field(kQtyX, kQtyW, quantity(qty), "Pozycja", 0, 1),
         field(kPriceX, kPriceW, money(price), "Pozycja", 0, 1),
@@ -197,7 +201,8 @@ WSection dzialSection(int d, int items, int& lp, qint64& total) {
         const qint64 value = (qty * price + 50) / 100;
         sum += value;
         WSection item;
-        item.header = group({itemLine(++lp, dz.items[size_t(i) % dz.items.size()], qty, price, value)});
+        const int n = int(dz.items.size());
+        item.header = group({itemLine(++lp, dz.items[size_t(i % n)], i / n, qty, price, value)});
         s.sections.push_back(std::move(item));
     }
     total += sum;
@@ -250,9 +255,9 @@ WGroup tableHeader() {
 
 WGroup totals(qint64 net) {
     const qint64 vat = (net * 23 + 50) / 100;
-    const auto sumLine = [](const QString& label, qint64 v, const char* st) {
+    const auto sumLine = [](const QString& label, qint64 v, const char* st, const char* valueStyle = "Suma") {
         return line({leader(kDescX, kValueX - kDescX - 100, cp(label), st),
-                     field(kValueX, kValueW, money(v), st, 0, 1)});
+                     field(kValueX, kValueW, money(v), valueStyle, 0, 1)});
     };
     WField note;
     note.kind = 7;
@@ -268,9 +273,14 @@ WGroup totals(qint64 net) {
         sumLine(QStringLiteral("Razem netto"), net, "Suma"),
         sumLine(QStringLiteral("VAT 23%"), vat, "Suma"),
         line({rule(0, "Suma", kValueX, kValueW)}),
-        sumLine(QStringLiteral("Razem brutto"), net + vat, "Kwota"),
+        sumLine(QStringLiteral("Razem brutto"), net + vat, "Suma"),
         line({rule(1, "Suma")}),
         line({note}),
+    });
+}
+
+WGroup signatures() {
+    return group({
         line({field(kFullX, 4400, cp(u"Sporządził: mgr inż. Łukasz Bąk"), "Dane"),
               field(5000, 4200, cp(u"Zatwierdził: ....................................."), "Dane")}),
     });
@@ -310,8 +320,13 @@ WPrintout kosztorys(int sections, int itemsPerSection, quint8 version) {
     qint64 net = 0;
     for (int d = 0; d < sections; ++d)
         root.sections.push_back(dzialSection(d, itemsPerSection, lp, net));
-    root.footer = totals(net);
-    root.footer.splitLines = false;
+    // The totals close the last section, so the page that holds them still has the table header
+    // and its page number; the signatures end the printout.
+    WSection summary;
+    summary.title = cp(u"Podsumowanie");
+    summary.footer = totals(net);
+    root.sections.push_back(std::move(summary));
+    root.footer = signatures();
     WLine footnote =
         line({field(kFullX, kFullW, cp(u"Kosztorys sporządzono metodą kalkulacji uproszczonej."), "Stopka")});
     root.spare = group({footnote});

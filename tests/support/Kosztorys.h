@@ -7,7 +7,13 @@
 
 namespace vek::test {
 
-WPrintout kosztorys(int sections = 8, int itemsPerSection = 12, quint8 version = 7);
+WPrintout kosztorys(int sections = 8, int itemsPerSection = 15, quint8 version = 7);
+
+// A bill of quantities that composes to about the given number of pages (one section of 47 items
+// fills about one page), for benchmarks of 10, 100 and 1000 pages.
+inline WPrintout kosztorysOfPages(int pages) {
+    return kosztorys(pages, 47);
+}
 
 // Rich text (RTF) with Polish letters escaped in Windows-1250.
 QByteArray rtfParagraphs(const QStringList& paragraphs);

@@ -1,6 +1,7 @@
 // vek-make-examples: writes the sample printouts of examples/ with the fixture writer.
 // Usage: vek-make-examples [FOLDER]   (default: the examples/ folder of the source tree)
 //        vek-make-examples --fuzz-corpus FOLDER   (seeds of the reader's fuzz target)
+//        vek-make-examples --kosztorys SECTIONS ITEMS FILE   (a bill of quantities of any size)
 #include "support/Kosztorys.h"
 
 #include <QCoreApplication>
@@ -33,6 +34,8 @@ int main(int argc, char** argv) {
     const QStringList args = QCoreApplication::arguments();
     if (args.size() > 2 && args[1] == u"--fuzz-corpus")
         return writeFuzzCorpus(args[2]);
+    if (args.size() > 4 && args[1] == u"--kosztorys")
+        return vek::test::writeWyd(args[4], vek::test::kosztorys(args[2].toInt(), args[3].toInt())) ? 0 : 1;
     const QString folder = args.size() > 1 ? args[1] : QStringLiteral(VEK_EXAMPLES_DIR);
     QDir().mkpath(folder);
     const QString path = QDir(folder).filePath(QStringLiteral("kosztorys.wyd"));
