@@ -85,6 +85,24 @@ void BM_ReopenAndCopyPage(benchmark::State& state) {
 }
 BENCHMARK(BM_ReopenAndCopyPage)->Unit(benchmark::kMicrosecond);
 
+// Measuring a long wrapped paragraph, as a field of many lines is measured.
+void BM_MeasureLongParagraph(benchmark::State& state) {
+    TMetafile page;
+    page.setPageSize();
+    MetafileCanvas canvas(page);
+    canvas.selectFont(GdiFont::get(courier(400)));
+    QString text;
+    while (text.size() < state.range(0))
+        text += u"Pozycja kosztorysowa z opisem robót ziemnych i fundamentowych, "_s;
+    for (auto _ : state) {
+        QRect box(0, 0, 1300, 10);
+        benchmark::DoNotOptimize(DrawText(
+            canvas, text, box, DT_NOPREFIX | DT_CALCRECT | DT_NOCLIP | DT_WORDBREAK | DT_EDITCONTROL));
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_MeasureLongParagraph)->Arg(1000)->Arg(20000)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
 int main(int argc, char** argv) {

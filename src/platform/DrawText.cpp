@@ -62,7 +62,7 @@ private:
         qsizetype used;   // characters consumed, with skipped blanks
     };
     Break wordBreak(QStringView seg, qsizetype fit) const;
-    qsizetype segmentEnd() const;
+    qsizetype segmentEnd(); // end of the text line (CR or LF) that m_pos is in
     bool restIsNoneOrNewline(qsizetype from) const;
     void ellipsify(QStringView seg, Line& line) const;
 
@@ -71,16 +71,19 @@ private:
     unsigned m_flags;
     int m_width;
     qsizetype m_pos = 0;
+    qsizetype m_segmentEnd = -1;
 };
 
-qsizetype LineBreaker::segmentEnd() const {
+qsizetype LineBreaker::segmentEnd() {
     const QString& t = m_text.text;
     if (m_flags & DT_SINGLELINE)
         return t.size();
-    qsizetype e = m_pos;
-    while (e < t.size() && !isLineEnd(t[e]))
-        ++e;
-    return e;
+    if (m_segmentEnd < m_pos) {
+        m_segmentEnd = m_pos;
+        while (m_segmentEnd < t.size() && !isLineEnd(t[m_segmentEnd]))
+            ++m_segmentEnd;
+    }
+    return m_segmentEnd;
 }
 
 bool LineBreaker::restIsNoneOrNewline(qsizetype from) const {
@@ -142,11 +145,14 @@ void LineBreaker::ellipsify(QStringView seg, Line& line) const {
 Line LineBreaker::next(bool lastLine) {
     const qsizetype start = m_pos;
     const QStringView seg = QStringView(m_text.text).sliced(start, segmentEnd() - start);
-    QList<int> dx;
-    m_font.advances(seg, dx);
+    // Measure only as far as the box reaches: a long paragraph is not measured once per line.
     qsizetype fit = 0;
-    for (int sum = 0; fit < dx.size() && sum + dx[fit] <= m_width; ++fit)
-        sum += dx[fit];
+    for (int sum = 0; fit < seg.size(); ++fit) {
+        const int a = m_font.advance(seg[fit].unicode());
+        if (sum + a > m_width)
+            break;
+        sum += a;
+    }
 
     Break brk{seg.size(), seg.size()};
     const bool wordBroken = fit < seg.size() && (m_flags & DT_WORDBREAK);
@@ -155,8 +161,7 @@ Line LineBreaker::next(bool lastLine) {
 
     Line line;
     line.text = seg.first(brk.length).toString();
-    for (qsizetype i = 0; i < brk.length; ++i)
-        line.width += dx[i];
+    line.width = m_font.textWidth(line.text);
     for (qsizetype u : m_text.underlined) {
         if (u >= start && u < start + brk.length) {
             line.underline = u - start;

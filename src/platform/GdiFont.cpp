@@ -83,6 +83,7 @@ Os2Metrics readOs2(const QRawFont& raw) {
 }
 
 constexpr double kDefaultEm = 13; // the em of a LOGFONT that leaves the height to the system
+constexpr double kMaxEm = 16384;
 
 } // namespace
 
@@ -137,13 +138,15 @@ GdiFont::GdiFont(const LogFont& lf)
         m_em = lf.height * upem / (cell > 0 ? cell : upem);
     else
         m_em = kDefaultEm;
+    // Heights come from printout files: keep them where pixel sizes stay whole numbers.
+    m_em = std::clamp(m_em, 0.5, kMaxEm);
 
     m_ascent = roundHalfEven(os2.winAscent * m_em / upem);
     m_descent = roundHalfEven(os2.winDescent * m_em / upem);
     m_internalLeading = std::max(0, height() - roundHalfEven(m_em));
 
     const double naturalAvg = os2.avgWidth * m_em / upem;
-    const int wantedWidth = std::abs(lf.width);
+    const int wantedWidth = int(std::min(std::abs(double(lf.width)), kMaxEm));
     if (wantedWidth > 0 && naturalAvg > 0) {
         m_stretch = wantedWidth / naturalAvg;
         m_avgWidth = wantedWidth;

@@ -3,6 +3,7 @@
 
 #include <QFontInfo>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace vek;
 using namespace Qt::StringLiterals;
@@ -84,4 +85,16 @@ TEST(GdiFont, EscapementIsKeptForRotatedText) {
     LogFont lf = logFont(u"Arial"_s, -20);
     lf.escapement = 900;
     EXPECT_DOUBLE_EQ(GdiFont::get(lf)->escapementDegrees(), 90.0);
+}
+
+TEST(GdiFont, ExtremeFieldsGiveAUsableFont) {
+    // Heights and widths come from printout files.
+    LogFont lf = logFont(u"Arial"_s, std::numeric_limits<std::int32_t>::min(),
+                         std::numeric_limits<std::int32_t>::min());
+    const GdiFontPtr huge = GdiFont::get(lf);
+    EXPECT_GT(huge->height(), 0);
+    EXPECT_GT(huge->averageCharWidth(), 0);
+    lf.height = 0;
+    lf.width = 0;
+    EXPECT_GT(GdiFont::get(lf)->height(), 0);
 }
