@@ -43,7 +43,7 @@ private:
     bool playBitmap(const EmfRecord& r);
 
     bool readPoints(const EmfRecord& r, std::int64_t off, std::int64_t count, bool small);
-    bool readPoly(const EmfRecord& r, bool small, bool to);
+    bool readPoly(const EmfRecord& r, bool small);
     bool readPolyPoly(const EmfRecord& r, bool small, bool polygon);
     bool readPolyDraw(const EmfRecord& r, bool small);
     bool readRegion(const EmfRecord& r, std::int64_t off, std::int64_t size, QPainterPath& path) const;
@@ -54,6 +54,8 @@ private:
     bool createPatternBrush(const EmfRecord& r);
     bool extTextOut(const EmfRecord& r);
     bool smallTextOut(const EmfRecord& r);
+    bool polyTextOut(const EmfRecord& r);
+    bool textOut(const EmfRecord& r, std::int64_t at, bool wide, bool advanced, bool mayOmitRect);
     bool stretchDib(const EmfRecord& r);
     bool blt(const EmfRecord& r);
     bool gradientFill(const EmfRecord& r);

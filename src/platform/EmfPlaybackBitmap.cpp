@@ -168,6 +168,8 @@ EmfDib decodeDib(const EmfRecord& r, std::uint32_t offBmi, std::uint32_t cbBmi, 
         }
         const std::int64_t stride = ((info.width * bpp + 31) / 32) * 4;
         const std::int64_t rows = std::min<std::int64_t>(h, cbBits / stride);
+        if (rows == 0)
+            return dib;
         const uchar* bits = reinterpret_cast<const uchar*>(r.bytes().data()) + offBits;
         for (std::int64_t y = 0; y < rows; ++y) {
             const uchar* src = bits + y * stride;
@@ -208,6 +210,8 @@ EmfDib decodeDib(const EmfRecord& r, std::uint32_t offBmi, std::uint32_t cbBmi, 
     const Channel cr(info.masks[0]), cg(info.masks[1]), cb(info.masks[2]), ca(info.masks[3]);
     const std::int64_t stride = ((info.width * bpp + 31) / 32) * 4;
     const std::int64_t rows = std::min<std::int64_t>(h, cbBits / stride);
+    if (rows == 0)
+        return dib;
     const uchar* bits = reinterpret_cast<const uchar*>(r.bytes().data()) + offBits;
     const int bytesPerPixel = bpp / 8;
     for (std::int64_t y = 0; y < rows; ++y) {

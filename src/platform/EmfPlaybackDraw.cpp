@@ -39,7 +39,7 @@ bool EmfPlayback::readPoints(const EmfRecord& r, std::int64_t off, std::int64_t 
 }
 
 // rclBounds, count, points.
-bool EmfPlayback::readPoly(const EmfRecord& r, bool small, bool /*to*/) {
+bool EmfPlayback::readPoly(const EmfRecord& r, bool small) {
     return r.has(24, 4) && readPoints(r, 28, r.u32(24), small);
 }
 
@@ -86,31 +86,31 @@ bool EmfPlayback::playShape(const EmfRecord& r) {
     switch (r.type()) {
     case emr::POLYBEZIER:
     case emr::POLYBEZIER16:
-        if (!readPoly(r, r.type() == emr::POLYBEZIER16, false))
+        if (!readPoly(r, r.type() == emr::POLYBEZIER16))
             return false;
         dc.polyBezier(m_points.data(), n());
         return true;
     case emr::POLYGON:
     case emr::POLYGON16:
-        if (!readPoly(r, r.type() == emr::POLYGON16, false))
+        if (!readPoly(r, r.type() == emr::POLYGON16))
             return false;
         dc.polygon(m_points.data(), n());
         return true;
     case emr::POLYLINE:
     case emr::POLYLINE16:
-        if (!readPoly(r, r.type() == emr::POLYLINE16, false))
+        if (!readPoly(r, r.type() == emr::POLYLINE16))
             return false;
         dc.polyline(m_points.data(), n());
         return true;
     case emr::POLYBEZIERTO:
     case emr::POLYBEZIERTO16:
-        if (!readPoly(r, r.type() == emr::POLYBEZIERTO16, true))
+        if (!readPoly(r, r.type() == emr::POLYBEZIERTO16))
             return false;
         dc.polyBezierTo(m_points.data(), n());
         return true;
     case emr::POLYLINETO:
     case emr::POLYLINETO16:
-        if (!readPoly(r, r.type() == emr::POLYLINETO16, true))
+        if (!readPoly(r, r.type() == emr::POLYLINETO16))
             return false;
         dc.polylineTo(m_points.data(), n());
         return true;
@@ -309,27 +309,48 @@ bool EmfPlayback::playText(const EmfRecord& r) {
         return extTextOut(r);
     case emr::SMALLTEXTOUT:
         return smallTextOut(r);
+    case emr::POLYTEXTOUTW:
+    case emr::POLYTEXTOUTA:
+        return polyTextOut(r);
     default:
         return true;
     }
 }
 
 bool EmfPlayback::extTextOut(const EmfRecord& r) {
-    // rclBounds, iGraphicsMode, exScale, eyScale, then EMRTEXT: reference, nChars, offString,
-    // options, [rectangle], offDx. Offsets count from the start of the record.
-    if (!r.has(24, 36))
+    // rclBounds, iGraphicsMode, exScale, eyScale, then EMRTEXT.
+    if (!r.has(24, 4))
         return false;
-    const bool advanced = r.u32(24) == 2;
-    const QPointF ref = pointAt(r, 36);
-    const std::int64_t count = r.u32(44);
-    const std::int64_t offString = r.u32(48);
-    const std::uint32_t options = r.u32(52);
-    const bool hasRect = !(options & kEtoNoRect);
-    const std::int64_t offDxAt = hasRect ? 72 : 56;
+    return textOut(r, 36, r.type() == emr::EXTTEXTOUTW, r.u32(24) == 2, true);
+}
+
+bool EmfPlayback::polyTextOut(const EmfRecord& r) {
+    // rclBounds, iGraphicsMode, exScale, eyScale, cStrings, then cStrings EMRTEXTs of 40 bytes.
+    if (!r.has(24, 16))
+        return false;
+    const std::int64_t count = r.u32(36);
+    if (!r.hasArray(40, count, 40))
+        return false;
+    bool ok = true;
+    for (std::int64_t i = 0; i < count; ++i)
+        ok = textOut(r, 40 + 40 * i, r.type() == emr::POLYTEXTOUTW, r.u32(24) == 2, false) && ok;
+    return ok;
+}
+
+bool EmfPlayback::textOut(const EmfRecord& r, std::int64_t at, bool wide, bool advanced, bool mayOmitRect) {
+    // EMRTEXT: reference, nChars, offString, options, [rectangle], offDx. Offsets count from the
+    // start of the record.
+    if (!r.has(at, 20))
+        return false;
+    const QPointF ref = pointAt(r, at);
+    const std::int64_t count = r.u32(at + 8);
+    const std::int64_t offString = r.u32(at + 12);
+    const std::uint32_t options = r.u32(at + 16);
+    const bool hasRect = !(mayOmitRect && (options & kEtoNoRect));
+    const std::int64_t offDxAt = hasRect ? at + 36 : at + 20;
     if (!r.has(offDxAt, 4))
         return false;
-    const QRectF rect = hasRect ? boxAt(r, 56) : QRectF();
-    const bool wide = r.type() == emr::EXTTEXTOUTW;
+    const QRectF rect = hasRect ? boxAt(r, at + 20) : QRectF();
     if (!r.hasArray(offString, count, wide ? 2 : 1))
         return false;
     if (wide) {

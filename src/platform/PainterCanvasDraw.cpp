@@ -378,8 +378,11 @@ void PainterDC::flattenPath() {
 
 void PainterDC::widenPath() {
     const QTransform t = logicalToDevice();
+    const double width = std::max(1.0, m_s.pen.width * std::hypot(t.m11(), t.m12()));
+    if (!std::isfinite(width) || width > 1e6)
+        return;
     QPainterPathStroker stroker(makePen());
-    stroker.setWidth(std::max(1.0, m_s.pen.width * std::hypot(t.m11(), t.m12())));
+    stroker.setWidth(width);
     m_path = stroker.createStroke(m_path);
 }
 
@@ -400,13 +403,32 @@ void PainterDC::drawImage(const QRectF& dest, const QImage& image, const QRectF&
         mode = QPainter::RasterOp_SourceXorDestination;
     else if (rop != kSrcCopy && (rop == kSrcAnd || rop == kSrcPaint || rop == kSrcInvert))
         return; // mask operations without raster support would paint the masks themselves
+    // Only the part of the source inside the image is drawn, onto the matching part of dest:
+    // the painter must never sample outside the bitmap.
+    const QRectF srcIn = source.normalized();
+    const QRectF clipped = srcIn.intersected(QRectF(image.rect()));
+    if (clipped.isEmpty() || srcIn.width() <= 0 || srcIn.height() <= 0)
+        return;
+    if (clipped != srcIn) {
+        const double sx = dest.width() / srcIn.width(), sy = dest.height() / srcIn.height();
+        const QRectF part(dest.x() + (clipped.x() - srcIn.x()) * sx,
+                          dest.y() + (clipped.y() - srcIn.y()) * sy, clipped.width() * sx,
+                          clipped.height() * sy);
+        drawImage(part, image, clipped, rop);
+        return;
+    }
+    // A part of a bitmap is cut out first: under rotations the raster engine may sample beyond
+    // a source rectangle that does not cover the whole image.
+    const QRect whole = srcIn.toAlignedRect();
+    QImage part = whole == image.rect() ? image : image.copy(whole);
     const bool flipX = dest.width() < 0, flipY = dest.height() < 0;
-    const QImage& img = (flipX || flipY) ? image.mirrored(flipX, flipY) : image;
-    QRectF src = source;
+    if (flipX || flipY)
+        part = part.mirrored(flipX, flipY);
+    QRectF src = srcIn.translated(-whole.topLeft());
     if (flipX)
-        src.moveLeft(image.width() - source.right());
+        src.moveLeft(part.width() - src.right());
     if (flipY)
-        src.moveTop(image.height() - source.bottom());
+        src.moveTop(part.height() - src.bottom());
     if (mode != QPainter::CompositionMode_SourceOver)
         m_painter.setCompositionMode(mode);
     // Stretched bitmaps take the nearest pixel unless halftoning is asked for; shrunk ones are
@@ -414,7 +436,7 @@ void PainterDC::drawImage(const QRectF& dest, const QImage& image, const QRectF&
     const QRectF onDevice = m_painterTransform.mapRect(dest.normalized());
     const bool shrunk = onDevice.width() < src.width() || onDevice.height() < src.height();
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform, m_s.stretchBltMode == 4 || shrunk);
-    m_painter.drawImage(dest.normalized(), img, src);
+    m_painter.drawImage(dest.normalized(), part, src);
     if (mode != QPainter::CompositionMode_SourceOver)
         m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }

@@ -133,7 +133,6 @@ void PainterDC::extTextOut(QPointF ref, unsigned options, const QRectF* rect, QS
     run.setStrikeOut(font->logFont().strikeOut != 0);
     m_painter.setPen(toQColor(m_s.textColor));
     m_painter.drawGlyphRun(QPointF(0, 0), run);
-    m_penValid = false;
     if (clipped)
         applyClip();
 }

@@ -5,6 +5,7 @@
 #include "platform/EmfRecords.h"
 
 #include <QList>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace vek;
@@ -23,7 +24,9 @@ struct Dib {
 };
 
 // A STRETCHDIBITS record drawing the bitmap over the whole 40 x 40 device-unit frame.
-QByteArray stretchDibits(const Dib& d, std::uint32_t cbBitsOverride = 0) {
+QByteArray stretchDibits(const Dib& d, std::uint32_t cbBitsOverride = 0, QSize source = QSize()) {
+    if (source.isEmpty())
+        source = QSize(d.width, std::abs(d.height));
     QByteArray bmi;
     putI32(bmi, 40);
     putI32(bmi, d.width);
@@ -46,7 +49,7 @@ QByteArray stretchDibits(const Dib& d, std::uint32_t cbBitsOverride = 0) {
     }
     const int offBmi = 8 + 72;
     QByteArray body;
-    for (int v : {0, 0, 39, 39, 0, 0, 0, 0, d.width, std::abs(d.height)})
+    for (int v : {0, 0, 39, 39, 0, 0, 0, 0, source.width(), source.height()})
         putI32(body, v);
     putI32(body, offBmi);
     putI32(body, std::int32_t(bmi.size()));
@@ -147,4 +150,27 @@ TEST(EmfBitmap, DamagedBitmapsAreSkippedNotRead) {
     EXPECT_TRUE(r.valid);
     EXPECT_EQ(r.skipped, 4);
     EXPECT_EQ(inkPixels(img), 0);
+}
+
+TEST(EmfBitmap, PartOfABitmapUnderRotationStaysInsideThatPart) {
+    // A wide bitmap, red in its first two columns and blue elsewhere; only the red 2 x 2 corner
+    // is drawn, turned by 30 degrees. Sampling outside the corner would bring blue in.
+    Dib d{8, 64, -2, 0, {kRed, kBlue}, {}, {}};
+    for (int row = 0; row < 2; ++row) {
+        for (int x = 0; x < 64; ++x)
+            d.bits.append(char(x < 2 ? 0 : 1));
+    }
+    EmfBuilder b;
+    QByteArray xform;
+    for (float f : {0.866f, 0.5f, -0.5f, 0.866f, 20.0f, 0.0f}) {
+        char buf[4];
+        std::memcpy(buf, &f, 4);
+        xform.append(buf, 4);
+    }
+    b.raw(emr::SETWORLDTRANSFORM, xform);
+    b.raw(emr::STRETCHDIBITS, stretchDibits(d, 0, QSize(2, 2)));
+    const QImage img = renderEmf(b.finish(QRect(0, 0, 1000, 1000), QRect(), QSize(400, 400), QSize(100, 100)),
+                                 QSize(40, 40));
+    EXPECT_GT(pixelsNear(img, Qt::red), 100);
+    EXPECT_EQ(pixelsNear(img, Qt::blue, 100), 0);
 }

@@ -132,3 +132,19 @@ TEST(EmfMapping, ClipRectanglesIntersectAndExclude) {
     b.record(emr::RECTANGLE, {0, 0, 40, 40});
     EXPECT_EQ(render(b), QRect(0, 50, 50, 50));
 }
+
+TEST(EmfMapping, RecordHookSeesEveryRecordAndCanSkipIt) {
+    EmfBuilder b;
+    blackBrush(b);
+    b.record(emr::RECTANGLE, {0, 0, 20, 20});
+    b.record(emr::RECTANGLE, {20, 20, 40, 40});
+    EmfPlayOptions options;
+    int seen = 0;
+    options.onRecord = [&](const EmfRecord& r) {
+        ++seen;
+        return !(r.type() == emr::RECTANGLE && r.i32(8) == 0);
+    };
+    const QImage img = renderEmf(b.finish(kFrame, QRect(), kDevicePx, kDeviceMm), QSize(100, 100), options);
+    EXPECT_EQ(seen, 6); // header, two selections, two rectangles, EOF
+    EXPECT_EQ(inkBounds(img), QRect(50, 50, 50, 50));
+}
