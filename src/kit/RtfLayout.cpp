@@ -104,9 +104,9 @@ int Layout::styleFor(const QTextCharFormat& format, int formatIndex) {
 }
 
 const Layout::Paragraph& Layout::paragraph(const QTextBlock& block) {
-    const auto found = m_paragraphs.constFind(block.blockNumber());
-    if (found != m_paragraphs.constEnd())
-        return *found;
+    const auto found = m_paragraphs.find(block.blockNumber());
+    if (found != m_paragraphs.end())
+        return found->second;
     Paragraph p;
     p.block = block;
     p.text = block.text();
@@ -142,22 +142,39 @@ const Layout::Paragraph& Layout::paragraph(const QTextBlock& block) {
     p.after = toY(bf.bottomMargin());
     p.lineSpacing = bf.property(LineSpacingProperty).toInt();
     p.lineMultiple = bf.property(LineSpacingMultipleProperty).toBool();
-    for (const QTextOption::Tab& t : bf.tabPositions())
-        p.tabs.push_back(toX(t.position));
-    return *m_paragraphs.insert(block.blockNumber(), std::move(p));
+    for (QTextOption::Tab t : bf.tabPositions()) {
+        t.position = toX(t.position);
+        p.tabs.push_back(t);
+    }
+    return m_paragraphs.emplace(block.blockNumber(), std::move(p)).first->second;
 }
 
-// The advance of a tab at x: to the next tab stop, or to the next multiple of half an inch.
-int Layout::tabAdvance(const Paragraph& p, int x) const {
-    if (p.first < 0 && x < p.left &&
-        std::none_of(p.tabs.begin(), p.tabs.end(), [&](int t) { return t > x && t < p.left; }))
+// The advance of the tab at character at, standing at x: to the next tab stop, or to the next
+// multiple of half an inch. Right, centred and decimal stops place the text that follows the tab
+// (up to the next tab, or the decimal point) before or around the stop.
+int Layout::tabAdvance(const Paragraph& p, int x, int at) const {
+    const auto stop =
+        std::find_if(p.tabs.begin(), p.tabs.end(), [&](const QTextOption::Tab& t) { return t.position > x; });
+    if (p.first < 0 && x < p.left && (stop == p.tabs.end() || stop->position >= p.left))
         return p.left - x; // a hanging indent is a tab stop of its own
-    for (int stop : p.tabs) {
-        if (stop > x)
-            return stop - x;
+    if (stop == p.tabs.end()) {
+        const int step = std::max(1, m_opt.dpiX / 2);
+        return step - (x % step + step) % step;
     }
-    const int step = std::max(1, m_opt.dpiX / 2);
-    return step - (x % step + step) % step;
+    const int gap = int(stop->position) - x;
+    if (stop->type == QTextOption::LeftTab)
+        return gap;
+    int following = 0;
+    for (int i = at + 1; i < int(p.text.size()); ++i) {
+        const QChar c = p.text[i];
+        if (c == u'\t' || c == QChar(kLineSeparator) ||
+            (stop->type == QTextOption::DelimiterTab && (c == u'.' || c == u',')))
+            break;
+        following += p.advance[std::size_t(i)];
+    }
+    if (stop->type == QTextOption::CenterTab)
+        following /= 2;
+    return std::max(0, gap - following);
 }
 
 LaidLine Layout::breakLine(const Paragraph& p, int from, int width) const {
@@ -179,7 +196,7 @@ LaidLine Layout::breakLine(const Paragraph& p, int from, int width) const {
             hardBreak = true;
             break;
         }
-        const int a = c == u'\t' ? tabAdvance(p, x) : p.advance[std::size_t(i)];
+        const int a = c == u'\t' ? tabAdvance(p, x, i) : p.advance[std::size_t(i)];
         if (c != u' ' && i > from && x + a > right && !clingsToPrevious(c)) {
             if (lastBreak > from) {
                 adv.resize(std::size_t(lastBreak - from));

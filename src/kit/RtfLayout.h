@@ -12,6 +12,8 @@
 #include <QRect>
 #include <QString>
 #include <QTextBlock>
+#include <QTextOption>
+#include <unordered_map>
 #include <vector>
 
 class QTextDocument;
@@ -88,7 +90,7 @@ private:
         int left = 0, right = 0, first = 0, before = 0, after = 0;
         int lineSpacing = 0; // twips as written
         bool lineMultiple = false;
-        std::vector<int> tabs; // logical units from the box's left edge
+        std::vector<QTextOption::Tab> tabs; // positions in logical units from the box's left edge
     };
 
     const Paragraph& paragraph(const QTextBlock& block);
@@ -98,20 +100,20 @@ private:
     int toY(double points) const;
 
     LaidLine breakLine(const Paragraph& p, int from, int width) const;
-    int tabAdvance(const Paragraph& p, int x) const;
+    int tabAdvance(const Paragraph& p, int x, int at) const;
     void alignLine(const Paragraph& p, LaidLine& line, int width, bool lastOfParagraph) const;
     void measureHeight(const Paragraph& p, LaidLine& line) const;
     static void beginDrawing(GdiCanvas& canvas);
     void drawLine(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, const QRect& box) const;
-    void drawSegment(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, int from, int to, int x,
-                     const QRect& box) const;
+    void drawSegment(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, int from, int to,
+                     int x) const;
     void drawPicture(GdiCanvas& canvas, const RunStyle& s, const QRect& r) const;
 
     const QTextDocument& m_doc;
     LayoutOptions m_opt;
     std::vector<RunStyle> m_styles;
     QHash<int, int> m_styleByFormat;
-    QHash<int, Paragraph> m_paragraphs; // by block number, prepared on first use
+    std::unordered_map<int, Paragraph> m_paragraphs; // by block number, prepared on first use
 };
 
 } // namespace rtf

@@ -48,15 +48,15 @@ void Layout::drawLine(GdiCanvas& canvas, const Paragraph& p, const LaidLine& lin
         while (j < line.contentEnd && p.style[std::size_t(j)] == p.style[std::size_t(i)] &&
                p.text[j] != u'\t' && p.text[j] != QChar(kLineSeparator) && p.text[j] != QChar(kObject))
             ++j;
-        drawSegment(canvas, p, line, i, j, x, box);
+        drawSegment(canvas, p, line, i, j, x);
         const auto first = line.advances.begin() + (i - line.start);
         x += std::accumulate(first, first + (j - i), 0);
         i = j;
     }
 }
 
-void Layout::drawSegment(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, int from, int to, int x,
-                         const QRect&) const {
+void Layout::drawSegment(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, int from, int to,
+                         int x) const {
     const RunStyle& s = m_styles[std::size_t(p.style[std::size_t(from)])];
     const auto first = line.advances.begin() + (from - line.start);
     const std::vector<int> dx(first, first + (to - from));

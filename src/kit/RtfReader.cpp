@@ -4,6 +4,7 @@
 #include "RtfReaderState.h"
 #include "platform/CodePage.h"
 
+#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -41,6 +42,8 @@ void Reader::run() {
             break;
         case '}':
             popGroup();
+            if (m_stack.size() == 1 && m_overflowDepth == 0)
+                m_pos = n; // the document's group ended: what follows (NUL bytes, ...) is not text
             break;
         case '\\':
             readControl();
@@ -159,6 +162,7 @@ void Reader::readBinary(int count) {
 
 void Reader::pushGroup() {
     m_skipChars = 0;
+    m_leadByte = -1;
     if (m_stack.size() >= kMaxDepth) {
         ++m_overflowDepth;
         return;
@@ -173,6 +177,7 @@ void Reader::pushGroup() {
 
 void Reader::popGroup() {
     m_skipChars = 0;
+    m_leadByte = -1;
     m_ignorableNext = false;
     if (m_overflowDepth > 0) {
         --m_overflowDepth;
@@ -219,20 +224,46 @@ void Reader::textByte(unsigned char byte, bool escaped) {
         --m_skipChars;
         return;
     }
-    textChar(decodeTextByte(byte));
-}
-
-QChar Reader::decodeTextByte(unsigned char byte) const {
     const FontEntry* font = findFont(state().chr.font);
     if (font && font->charset == SymbolCharset) {
-        if (byte == 0xB7)
-            return QChar(0x2022); // the bullet of lists
-        return QChar(char16_t(byte));
+        textChar(byte == 0xB7 ? QChar(0x2022) : QChar(char16_t(byte))); // 0xB7: the bullet of lists
+        return;
     }
-    int cp = font ? font->codePage : 0;
-    if (cp == 0)
-        cp = m_ansiCodePage;
-    return decodeByte(byte, cp);
+    const int cp = font && font->codePage ? font->codePage : m_ansiCodePage;
+    if (!isDoubleByteCodePage(cp)) {
+        m_leadByte = -1;
+        textChar(decodeByte(byte, cp));
+        return;
+    }
+    if (m_leadByte >= 0) {
+        const char pair[2] = {char(m_leadByte), char(byte)};
+        m_leadByte = -1;
+        if (state().dest == Dest::Text && !state().chr.hidden)
+            appendText(decodeDoubleByte(QByteArrayView(pair, 2), cp));
+    } else if (isLeadByte(cp, byte)) {
+        m_leadByte = byte;
+    } else {
+        textChar(QChar(char16_t(byte < 0x80 ? byte : 0xFFFD)));
+    }
+}
+
+bool Reader::isDoubleByteCodePage(int cp) {
+    return cp == 932 || cp == 936 || cp == 949 || cp == 950;
+}
+
+bool Reader::isLeadByte(int cp, unsigned char byte) {
+    if (cp == 932)
+        return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    return byte >= 0x81 && byte <= 0xFE;
+}
+
+// Japanese, Chinese and Korean code pages: two bytes make a character.
+QString Reader::decodeDoubleByte(QByteArrayView pair, int cp) {
+    const char* name = cp == 932 ? "Shift_JIS" : cp == 936 ? "GBK" : cp == 949 ? "windows-949" : "Big5";
+    QStringDecoder decoder(name);
+    if (!decoder.isValid())
+        return QString(QChar(0xFFFD));
+    return decoder.decode(pair);
 }
 
 void Reader::textChar(QChar c) {

@@ -17,16 +17,17 @@ namespace vek::rtf {
 namespace {
 
 constexpr double kMaxPicturePoints = 14400; // 200 inches
-constexpr qint64 kMaxPicturePixels = 16'000'000;
-
-QImage decodeImage(const QByteArray& data) {
+// Decodes a PNG or JPEG picture within the pixel budget; size is the size the picture declares.
+QImage decodeImage(const QByteArray& data, qint64& pixelBudget, QSize& size) {
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    const QSize size = reader.size();
-    if (!size.isValid() || qint64(size.width()) * size.height() > kMaxPicturePixels)
+    size = reader.size();
+    const qint64 pixels = size.isValid() ? qint64(size.width()) * size.height() : 0;
+    if (pixels <= 0 || pixels > pixelBudget)
         return {};
+    pixelBudget -= pixels;
     return reader.read();
 }
 
@@ -134,13 +135,14 @@ void Reader::insertPicture() {
             kind = PictureKind::None;
         }
     } else if (kind == PictureKind::Png || kind == PictureKind::Jpeg) {
-        const QImage image = decodeImage(p.data);
-        if (image.isNull()) {
+        QSize declared;
+        const QImage image = decodeImage(p.data, m_pixelBudget, declared);
+        if (declared.isValid())
+            natural = QSizeF(declared.width() * 0.75, declared.height() * 0.75);
+        if (image.isNull())
             kind = PictureKind::None;
-        } else {
-            natural = QSizeF(image.width() * 0.75, image.height() * 0.75);
+        else
             resource = image;
-        }
     }
     const bool metafileUnits = p.kind == PictureKind::Emf || p.kind == PictureKind::Wmf;
     const double unit = metafileUnits ? 72.0 / 2540.0 : 0.75;

@@ -98,7 +98,9 @@ private:
     void popGroup();
     void textByte(unsigned char byte, bool escaped = false);
     void textChar(QChar c);
-    QChar decodeTextByte(unsigned char byte) const;
+    static bool isDoubleByteCodePage(int cp);
+    static bool isLeadByte(int cp, unsigned char byte);
+    static QString decodeDoubleByte(QByteArrayView pair, int cp);
     void pictureHex(unsigned char byte);
 
     // Control words (RtfReaderWords.cpp).
@@ -132,6 +134,7 @@ private:
     std::vector<GroupState> m_stack;
     qsizetype m_overflowDepth = 0;
     int m_skipChars = 0;
+    int m_leadByte = -1; // first byte of a double-byte character
     bool m_ignorableNext = false;
 
     int m_ansiCodePage = 1252;
@@ -144,6 +147,9 @@ private:
     bool m_colorSet = false;
     Picture m_picture;
     int m_pictureCount = 0;
+    // Pixels the decoded pictures of the document may still take: a small PNG can declare a huge
+    // image, so many of them could otherwise exhaust memory.
+    qint64 m_pixelBudget = 16'000'000;
 
     QString m_run;
     QTextCharFormat m_runFormat;

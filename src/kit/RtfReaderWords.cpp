@@ -5,33 +5,44 @@
 
 #include <QTextDocument>
 #include <algorithm>
-#include <array>
+#include <iterator>
 
 namespace vek::rtf {
 namespace {
 
 // Destinations whose content is never shown, whether or not they are marked ignorable.
-constexpr std::array<const char*, 33> kSkippedDestinations = {"stylesheet",   "info",
-                                                              "header",       "headerl",
-                                                              "headerr",      "headerf",
-                                                              "footer",       "footerl",
-                                                              "footerr",      "footerf",
-                                                              "footnote",     "fldinst",
-                                                              "nonshppict",   "pn",
-                                                              "xe",           "tc",
-                                                              "txe",          "annotation",
-                                                              "atnid",        "atnauthor",
-                                                              "themedata",    "colorschememapping",
-                                                              "latentstyles", "datastore",
-                                                              "xmlnstbl",     "rsidtbl",
-                                                              "listtable",    "listoverridetable",
-                                                              "generator",    "revtbl",
-                                                              "filetbl",      "objdata",
-                                                              "template"};
+// clang-format off
+constexpr const char* kSkippedDestinations[] = {
+    "stylesheet", "info", "header", "headerl", "headerr", "headerf", "footer", "footerl",
+    "footerr", "footerf", "footnote", "fldinst", "nonshppict", "pn", "xe", "tc", "txe",
+    "annotation", "atnid", "atnauthor", "themedata", "colorschememapping", "latentstyles",
+    "datastore", "xmlnstbl", "rsidtbl", "listtable", "listoverridetable", "generator", "revtbl",
+    "filetbl", "objdata", "template",
+};
+// clang-format on
 
 bool isSkippedDestination(QByteArrayView word) {
-    return std::any_of(kSkippedDestinations.begin(), kSkippedDestinations.end(),
+    return std::any_of(std::begin(kSkippedDestinations), std::end(kSkippedDestinations),
                        [&](const char* d) { return word == QByteArrayView(d); });
+}
+
+// The code page of a font character set; 0 for the document's own (DEFAULT_CHARSET, symbols).
+int codePageOfCharset(int charset) {
+    switch (charset) {
+    case 1:
+    case SymbolCharset:
+        return 0;
+    case 128:
+        return 932; // SHIFTJIS
+    case 129:
+        return 949; // HANGUL
+    case 134:
+        return 936; // GB2312
+    case 136:
+        return 950; // CHINESEBIG5
+    default:
+        return codePageForCharset(charset);
+    }
 }
 
 bool toggle(bool hasParam, int param) {
@@ -257,9 +268,7 @@ bool Reader::tableWord(QByteArrayView word, bool hasParam, int param) {
     } else if (word == "fcharset" && m_fontId >= 0 && m_fonts.contains(m_fontId)) {
         FontEntry& f = m_fonts[m_fontId];
         f.charset = std::clamp(param, 0, 255);
-        f.codePage = f.charset == SymbolCharset ? 0 : codePageForCharset(f.charset);
-        if (f.charset == 1) // DEFAULT_CHARSET: the document's code page
-            f.codePage = 0;
+        f.codePage = codePageOfCharset(f.charset);
     } else if (word == "cpg" && m_fontId >= 0 && m_fonts.contains(m_fontId) && param > 0) {
         m_fonts[m_fontId].codePage = param;
     } else {

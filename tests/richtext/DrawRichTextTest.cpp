@@ -17,11 +17,6 @@ using vek::test::TextRun;
 
 namespace {
 
-QString withoutBlanks(QString s) {
-    s.remove(QRegularExpression(QStringLiteral("[\\s\\x{2028}\\x{2029}]")));
-    return s;
-}
-
 QString documentText(const QByteArray& rtf) {
     TQmRichEdit edit;
     edit.loadRichText(rtf);
@@ -92,7 +87,7 @@ TEST(DrawRichText, ContinuationOverThreeRectanglesLosesAndRepeatsNothing) {
         previous = pos;
     } while (pos != 0 && calls < 10);
     EXPECT_GE(calls, 3);
-    EXPECT_EQ(withoutBlanks(drawn), withoutBlanks(documentText(rtf)));
+    EXPECT_EQ(test::withoutBlanks(drawn), test::withoutBlanks(documentText(rtf)));
 }
 
 TEST(DrawRichText, ScaleTwoDoublesTheResultAndMapsTheRectangle) {
@@ -198,6 +193,16 @@ TEST(DrawRichText, TabStopsAndIndentsPlaceText) {
     EXPECT_GT(canvas.runs[3].y, canvas.runs[2].y);
 }
 
+TEST(DrawRichText, RightAndCentredTabStopsPlaceTheTextAfterThem) {
+    const QByteArray rtf =
+        test::richEdit("\\pard\\tqr\\tx2880\\tqc\\tx4320\\f0\\fs20 a\\tab right\\tab mid\\par");
+    RecordingCanvas canvas;
+    DrawRichText(canvas, QRect(0, 0, 600, 300), rtf, true, true, 1.0f);
+    ASSERT_EQ(canvas.runs.size(), 3u);
+    EXPECT_EQ(canvas.runs[1].right(), 192);                                        // ends at two inches
+    EXPECT_LE(std::abs((canvas.runs[2].x + canvas.runs[2].right()) / 2 - 288), 1); // centred on three
+}
+
 TEST(DrawRichText, PicturesTakeTheirPlace) {
     QImage img(4, 2, QImage::Format_RGB32);
     img.fill(Qt::red);
@@ -234,8 +239,8 @@ TEST(DrawRichText, CorpusFilesLayOutCompletely) {
             DrawRichText(canvas, QRect(0, 0, 700, 900), rtf, true, true, 1.8f, &pos);
             drawn += canvas.text();
         } while (pos != 0 && ++calls < 100);
-        const QString expected = withoutBlanks(documentText(rtf)).remove(QChar(0xFFFC));
-        const QString got = withoutBlanks(drawn);
+        const QString expected = test::withoutBlanks(documentText(rtf)).remove(QChar(0xFFFC));
+        const QString got = test::withoutBlanks(drawn);
         qsizetype at = 0;
         while (at < got.size() && at < expected.size() && got[at] == expected[at])
             ++at;

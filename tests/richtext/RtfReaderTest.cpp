@@ -74,6 +74,9 @@ TEST(RtfReader, DecodesBytesInTheCodePageOfTheFontOrTheDocument) {
         "\\f0\\'b9\\'9c \\f1\\'e0\\'c1 \\f2\\'e0\\'b9 \\f3\\'b3 \\f9\\'bf}";
     EXPECT_EQ(read(rtf), QStringLiteral("ąś аБ à¹ ł ż"));
     EXPECT_EQ(read("{\\rtf1\\ansi\\ansicpg1251 \\'c4\\'e0}"), QStringLiteral("Да"));
+    // Japanese fonts: two bytes make one character.
+    EXPECT_EQ(read("{\\rtf1{\\fonttbl{\\f0\\fcharset128 MS PGothic;}}\\f0\\'82\\'a0\\'93\\'fa8}"),
+              QStringLiteral("あ日8"));
 }
 
 TEST(RtfReader, UnicodeEscapesSkipTheirFallbackCharacters) {
@@ -184,10 +187,31 @@ TEST(RtfReader, KeepsPngAndJpegPicturesAndSizesThem) {
     EXPECT_EQ(image(2).height(), 18.0);
 }
 
+// Small files can declare huge pictures: the pictures of one document share a pixel budget, and
+// those beyond it keep their place only.
+TEST(RtfReader, DecodedPicturesShareAPixelBudget) {
+    QImage big(3000, 3000, QImage::Format_Mono);
+    big.fill(0);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    big.save(&buffer, "PNG");
+    const QByteArray pict = "{\\pict\\pngblip " + png.toHex() + "}";
+    QTextDocument doc;
+    readRtf("{\\rtf1 " + pict + pict + "}", doc);
+    QTextCursor c(&doc);
+    c.setPosition(1);
+    EXPECT_EQ(c.charFormat().property(rtf::PictureKindProperty).toInt(), int(rtf::PictureKind::Png));
+    c.setPosition(2);
+    EXPECT_EQ(c.charFormat().property(rtf::PictureKindProperty).toInt(), int(rtf::PictureKind::None));
+    EXPECT_EQ(c.charFormat().toImageFormat().width(), 2250.0); // its place stays
+}
+
 // Malformed input is read as far as it makes sense, never past its end.
 TEST(RtfReader, SurvivesMalformedInput) {
     EXPECT_EQ(read("{\\rtf1 abc"), QStringLiteral("abc"));
-    EXPECT_EQ(read("{\\rtf1 a}}}b}"), QStringLiteral("ab"));
+    EXPECT_EQ(read("{\\rtf1 a}}}b}"), QStringLiteral("a"));
+    EXPECT_EQ(read(QByteArray("{\\rtf1 a\\par}\r\n\0\0", 17)), QStringLiteral("a"));
     EXPECT_EQ(read("{\\rtf1 a\\'4"), QStringLiteral("a"));
     EXPECT_EQ(read("{\\rtf1 a\\'zz b\\"), QStringLiteral("azz b"));
     EXPECT_EQ(read("{\\rtf1 a\\fs99999999999999999999 b\\u99999999999 c\\uc2147483647 d}"),

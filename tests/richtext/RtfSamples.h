@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QRegularExpression>
 #include <QString>
 
 namespace vek::test {
@@ -56,6 +57,12 @@ inline QByteArray polishDocument(int repeat = 1) {
 inline QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Text without blanks and line or paragraph breaks: what drawing text runs must reproduce.
+inline QString withoutBlanks(QString s) {
+    s.remove(QRegularExpression(QStringLiteral("[\\s\\x{2028}\\x{2029}]")));
+    return s;
 }
 
 inline QString dataDir() {
