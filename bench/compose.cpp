@@ -1,6 +1,7 @@
 // Composition benchmarks on generated dense printouts of 10, 100 and 1000 pages: loading,
 // composition (pages per second), latency of the first page, EMF bytes per page, PDF export.
 #include "document/Wydruki.h"
+#include "platform/EmfWalk.h"
 #include "support/WydWriter.h"
 #include "viewing/MetafileDraw.h"
 
@@ -87,6 +88,15 @@ void BM_Compose(benchmark::State& state) {
         for (const TMetafile& page : doc.Pages)
             bytes += page.bytes().size();
     }
+    // Where the bytes of a page go: text records against everything else.
+    qint64 textBytes = 0;
+    for (const TMetafile& page : doc.Pages) {
+        EmfWalker walker(page.bytes());
+        EmfRecord record;
+        while (walker.next(record))
+            textBytes += record.type() == emr::EXTTEXTOUTW ? record.size() : 0;
+    }
+    state.counters["text bytes/page"] = double(textBytes) / double(std::max<size_t>(doc.Pages.size(), 1));
     state.counters["pages"] = double(doc.Pages.size());
     state.counters["pages/s"] = benchmark::Counter(double(pages), benchmark::Counter::kIsRate);
     state.counters["EMF bytes/page"] = double(bytes) / double(std::max<qint64>(pages, 1));

@@ -15,6 +15,7 @@ namespace vek {
 namespace {
 
 constexpr float kWidowLimitMm = 20.0f;
+constexpr long double kMaxPx = 1e8L;
 
 // Restores a section's state on every way out of RepeatHeaders, exceptions included.
 class StateGuard {
@@ -35,12 +36,26 @@ private:
 
 // ---- Document ----
 
+namespace {
+
+// Millimetres to page pixels, rounded half to even. Values read from a damaged file may be
+// infinite, not a number or far beyond any page: they are held to +-1e8 pixels (about 15 km), so
+// that sums of a few of them never overflow.
+int mmToPx(double mm) {
+    const long double px = static_cast<long double>(kComposeDpi) * mm * (1.0L / 25.4L) * 1.8L;
+    if (std::isnan(px))
+        return 0;
+    return int(std::nearbyintl(std::clamp(px, -kMaxPx, kMaxPx)));
+}
+
+} // namespace
+
 int TMLineWydruk::MmToPxX(double mm) {
-    return int(std::nearbyintl(static_cast<long double>(kComposeDpi) * mm * (1.0L / 25.4L) * 1.8L));
+    return mmToPx(mm);
 }
 
 int TMLineWydruk::MmToPxY(double mm) {
-    return int(std::nearbyintl(static_cast<long double>(kComposeDpi) * mm * (1.0L / 25.4L) * 1.8L));
+    return mmToPx(mm);
 }
 
 float TMLineWydruk::PxToMmY(int px) {
@@ -204,10 +219,10 @@ void breakPage(TMLineWydruk& doc, float& Y) {
 } // namespace
 
 bool TLinie::FitsOnPage(float& Y) {
-    int total = 0;
+    qint64 total = 0;
     for (auto& line : Lines)
         total += line->GetHeight();
-    const float bottom = Owner->PxToMmY(total) + Y;
+    const float bottom = Owner->PxToMmY(int(std::min<qint64>(total, qint64(kMaxPx)))) + Y;
     return bottom <= kPageHeightMm;
 }
 

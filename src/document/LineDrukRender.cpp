@@ -80,6 +80,18 @@ GdiCanvas& useStyle(TStyl& style) {
     return canvas;
 }
 
+// The field's edges. A damaged file may hold positions whose sums would overflow: they are held
+// to +-1e9 pixels.
+int clampPx(qint64 px) {
+    return int(std::clamp<qint64>(px, -1'000'000'000, 1'000'000'000));
+}
+int fieldLeft(const TPole& field) {
+    return clampPx(field.Left);
+}
+int fieldRight(const TPole& field) {
+    return clampPx(qint64(field.Left) + field.Width);
+}
+
 // The displayed text of a page-number field: the first "%n" becomes the number of the page being
 // drawn; at most 255 characters of what follows are kept, further marks stay as they are.
 QByteArray withPageNumber(const QByteArray& text, int pageNumber) {
@@ -151,7 +163,8 @@ int TPole::GetHeight() {
     if (Kind == KindPicture) {
         // The picture spans the page width; a missing or zero-width picture has no height.
         if (Picture && Picture->width() > 0)
-            Height = int(qint64(Owner->MmToPxX(kPageWidthMm)) * Picture->height() / Picture->width());
+            Height = int(std::clamp<qint64>(
+                qint64(Owner->MmToPxX(kPageWidthMm)) * Picture->height() / Picture->width(), 0, 100'000'000));
     } else if (Kind == KindRichText) {
         Height = richTextHeight(*this) + Owner->MmToPxY(0.5) + Owner->MmToPxY(1);
     } else {
@@ -195,8 +208,8 @@ void drawRule(TPole& field, int top) {
     const int bottom = top + height;
     const int mid = top + (bottom - top) / 2;
     const int gap = (bottom - top) / 11;
-    const int left = field.Left;
-    const int right = field.Left + field.Width;
+    const int left = fieldLeft(field);
+    const int right = fieldRight(field);
     const long double width = doc.LineWidth;
     LogPen pen{PS_SOLID, doc.MmToPxY(double(field.LineStyle == 3 ? width * 3 : width)),
                ColorRef(style.Color)};
@@ -229,9 +242,9 @@ void drawRule(TPole& field, int top) {
 // page starts with the repeated headers. Y follows the text to its last page.
 void drawRichText(TPole& field, float& Y, int top) {
     TMLineWydruk& doc = *field.Owner;
-    const int right = field.Left + field.Width;
+    const int right = fieldRight(field);
     const int bottom = doc.MmToPxY(kPageHeightMm);
-    QRect box(QPoint(field.Left, top + doc.MmToPxY(0.5)), QPoint(right - 1, bottom - 1));
+    QRect box(QPoint(fieldLeft(field), top + doc.MmToPxY(0.5)), QPoint(right - 1, bottom - 1));
     int pos = 0;
     int H = DrawRichText(doc.GetCanvas(), box, field.Text(), true, true, kPageScale, &pos);
     while (pos > 0) {
@@ -239,7 +252,7 @@ void drawRichText(TPole& field, float& Y, int top) {
         doc.NewPage(Y);
         doc.RepeatHeaders(Y);
         top = doc.MmToPxY(Y);
-        box = QRect(QPoint(field.Left, top), QPoint(right - 1, bottom - 1));
+        box = QRect(QPoint(fieldLeft(field), top), QPoint(right - 1, bottom - 1));
         const int before = pos;
         H = DrawRichText(doc.GetCanvas(), box, field.Text(), true, true, kPageScale, &pos);
         // A page that takes nothing more (headers filling it) would repeat forever: stop there.
@@ -268,8 +281,8 @@ unsigned textFlags(const TPole& field) {
 }
 
 void drawLeader(TPole& field, GdiCanvas& canvas, const QByteArray& shown, int boxTop, int boxBottom) {
-    const int left = field.Left;
-    const int right = field.Left + field.Width;
+    const int left = fieldLeft(field);
+    const int right = fieldRight(field);
     const int Wx = TextWidth(canvas, shown + "X");
     if (Wx >= right - left)
         return;
@@ -294,7 +307,7 @@ void drawText(TPole& field, int top, float A, float B) {
     // Clipped text always gets at least its own height, so that the first field of a line shows.
     if (clipped)
         boxHeight = std::max(boxHeight, field.GetHeight());
-    QRect box(QPoint(field.Left, boxTop), QPoint(field.Left + field.Width - 1, boxTop + boxHeight - 1));
+    QRect box(QPoint(fieldLeft(field), boxTop), QPoint(fieldRight(field) - 1, boxTop + boxHeight - 1));
     field.DrawnHeight = DrawText(canvas, shown, box, textFlags(field));
     if (field.Kind == KindLeader)
         drawLeader(field, canvas, shown, boxTop, boxTop + std::max(boxHeight, field.DrawnHeight));

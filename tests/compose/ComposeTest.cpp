@@ -3,6 +3,7 @@
 #include "ComposeSupport.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace vek;
 using namespace vek::test;
@@ -196,4 +197,26 @@ TEST(Compose, LineSpacingAddsBelowEveryLine) {
     ASSERT_EQ(pieces.size(), 2u);
     const float h = lineHeightMm(loaded.doc(), *loaded.doc().Root->Header.Lines.front());
     EXPECT_EQ(pieces[1].at.y() - pieces[0].at.y(), loaded.doc().MmToPxY(h + 10));
+}
+
+// Values from a damaged file (line spacing that is not a number, endless character heights,
+// fields far off the page) used to reach integer conversions that overflow; they must compose
+// into pages without undefined behaviour.
+TEST(Compose, DamagedValuesComposeWithoutOverflow) {
+    WStyle huge;
+    huge.name = "Ogromny";
+    huge.charHeight = std::numeric_limits<float>::infinity();
+    huge.charWidth = std::numeric_limits<float>::quiet_NaN();
+    WSection root;
+    root.header = group({line({textField(2'000'000'000, 2'000'000'000, "daleko", "Ogromny")}),
+                         line({textField(kLeft, kWidth, "bliżej")}), ruleLine(1)});
+    WPrintout p = printoutWithRoot(root);
+    p.styles = {huge};
+    p.lineSpacing = std::numeric_limits<float>::quiet_NaN();
+    Loaded loaded(p);
+    EXPECT_NO_THROW(loaded.compose());
+
+    p.lineSpacing = 1e30f;
+    Loaded far(p);
+    EXPECT_LE(far.compose().size(), 3u);
 }

@@ -2,6 +2,7 @@
 #include "ComposeSupport.h"
 
 #include "platform/GdiCanvas.h"
+#include "support/Kosztorys.h"
 
 #include <gtest/gtest.h>
 
@@ -225,4 +226,29 @@ TEST(Render, HiddenFieldsAreNeitherMeasuredNorDrawn) {
                               "Domyslny", 3);
     const auto page = firstPage(oneLine({hidden, textField(4000, 2000, "widoczny")}));
     EXPECT_EQ(pageTexts(page), QStringList{u"widoczny"_s});
+}
+
+// Rich text longer than a page continues on new pages, each starting with the repeated headers;
+// the fields after it in the same line are drawn on its last page.
+TEST(Render, RichTextContinuesOverPagesWithHeaders) {
+    QStringList paragraphs;
+    for (int i = 1; i <= 120; ++i)
+        paragraphs.append(u"Akapit %1. Wykonawca zobowiązuje się wykonać roboty zgodnie z dokumentacją "
+                          u"projektową, sztuką budowlaną i obowiązującymi przepisami."_s.arg(i));
+    WField rich = textField(kLeft, kWidth, rtfParagraphs(paragraphs), "Domyslny", 7);
+    WSection child;
+    child.header = group({line({rich, textField(kLeft, 2000, "Koniec opisu")})});
+    WSection root;
+    root.repeatHeader = group({textLine(u"Opis techniczny"_s)});
+    root.sections.push_back(child);
+    Loaded loaded(printoutWithRoot(root));
+    const auto pages = loaded.compose();
+    ASSERT_GE(pages.size(), 3u);
+    for (size_t i = 0; i < pages.size(); ++i) {
+        const QStringList texts = pageTexts(pages[i]);
+        ASSERT_FALSE(texts.isEmpty()) << i;
+        EXPECT_EQ(texts.first(), u"Opis techniczny"_s) << i;
+        EXPECT_EQ(texts.contains(u"Koniec opisu"_s), i + 1 == pages.size()) << i;
+    }
+    EXPECT_TRUE(pageTexts(pages.back()).join(u' ').contains(u"Akapit 120."_s));
 }

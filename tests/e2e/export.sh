@@ -70,6 +70,16 @@ expect_eq "$(pdfinfo "$work/mono.pdf" | sed -n 's/^Pages: *//p')" "$pages" "mono
 "$exe" -q --thumbnail 200 -o "$work/thumb.png" "$sample"
 expect_eq "$(png_size "$work/thumb.png")" "141 x 200" "thumbnail size"
 
+# Two pages side by side on landscape sheets; a booklet pads to four pages a sheet.
+"$exe" -q --mode reduced -o "$work/reduced.pdf" "$sample"
+expect_eq "$(pdfinfo "$work/reduced.pdf" | sed -n 's/^Pages: *//p')" "$(((pages + 1) / 2))" "reduced sheets"
+pdfinfo "$work/reduced.pdf" | grep -q 'Page size: *84[12].* x 595.* pts' || fail "reduced sheets are landscape"
+"$exe" -q --mode booklet --pages 1-2 -o "$work/booklet.pdf" "$sample"
+expect_eq "$(pdfinfo "$work/booklet.pdf" | sed -n 's/^Pages: *//p')" "2" "booklet sides"
+pdftotext -f 1 -l 1 "$work/booklet.pdf" "$work/front.txt"
+grep -q 'Kosztorys ofertowy' "$work/front.txt" || fail "page 1 on the booklet's front"
+expect_eq "$(status_of "$exe" -q --mode booklet -o "$work/x%d.emf" "$sample")" 2 "booklet to EMF"
+
 # Wrong usage and unreadable input.
 expect_eq "$(status_of "$exe" --margins 1,2 -o "$work/x.pdf" "$sample")" 2 "bad margins"
 printf 'not a printout' >"$work/junk.wyd"

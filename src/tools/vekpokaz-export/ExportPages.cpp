@@ -60,36 +60,47 @@ WriterOptions writerOptions(const Options& o) {
     w.mono = o.mono;
     w.dpi = o.dpi;
     w.thumbnail = o.thumbnail;
+    w.layout = o.mode == SheetMode::Reduced   ? SheetLayout::Reduced
+               : o.mode == SheetMode::Booklet ? SheetLayout::Booklet
+                                              : SheetLayout::Normal;
     return w;
 }
 
-std::unique_ptr<PageWriter> writerFor(const Options& o) {
+using PageAt = std::function<const TMetafile&(int)>;
+using WriterFactory = std::function<std::unique_ptr<PageWriter>(const PageAt&)>;
+
+// The writer for -o: thumbnail, EMF files, or sheets (PDF or PNG) in the chosen layout.
+std::unique_ptr<PageWriter> writerFor(const Options& o, const PageAt& pageAt) {
     const WriterOptions w = writerOptions(o);
-    if (o.output.endsWith(u".pdf", Qt::CaseInsensitive))
-        return makePdfWriter(w);
+    if (o.thumbnail > 0)
+        return makeThumbnailWriter(w);
     if (o.output.endsWith(u".emf", Qt::CaseInsensitive))
         return makeEmfWriter(w);
-    return makePngWriter(w);
+    auto sheets = o.output.endsWith(u".pdf", Qt::CaseInsensitive) ? makePdfSheets(w) : makePngSheets(w);
+    return makeSheetPageWriter(std::move(sheets), w.layout, pageAt);
 }
 
-ExitCode notSupported(const QString& what) {
-    printError(u"vekpokaz-export: %1: not yet supported"_s.arg(what));
+ExitCode usage(const QString& what) {
+    printError(u"vekpokaz-export: "_s + what);
     return ExitCode::Usage;
 }
 
 // Composes the printout and hands every requested page to the writer as soon as it exists. A page
 // asked for before a later one waits in the document, which keeps every page it made by design, so
 // nothing is copied here. With firstOnly the composition stops after the first requested page.
-void composeInto(const Options& o, PageWriter& writer, bool firstOnly) {
+void composeInto(const Options& o, const WriterFactory& makeWriter, bool firstOnly) {
     const QList<PageRange> ranges = o.pages.isEmpty() ? QList<PageRange>() : ParsePageRanges(o.pages);
     TWydruk wydruk;
     wydruk.LoadFromFile(o.input);
+    const auto& pages = wydruk.Tekst().Pages;
+    const auto writerPtr =
+        makeWriter([&pages](int number) -> const TMetafile& { return pages[size_t(number - 1)]; });
+    PageWriter& writer = *writerPtr;
 
     Progress progress(o.quiet);
     PageSchedule schedule(ranges);
     int made = 0;
     bool stopped = false;
-    const auto& pages = wydruk.Tekst().Pages;
     wydruk.OnProgress = [&](TWydruk&, bool, int postep) { progress.percent(postep); };
     wydruk.OnNextPage = [&](TWydruk& sender, const TMetafile&) {
         schedule.pageMade(++made, [&](int number) {
@@ -155,25 +166,26 @@ TMetafile readPicture(const QString& path) {
 } // namespace
 
 ExitCode exportPages(const Options& o) {
-    if (o.mode != SheetMode::Normal)
-        return notSupported(u"--mode reduced/booklet"_s);
     if (!o.printer.isEmpty())
-        return notSupported(u"--print"_s);
+        return usage(u"--print: not yet supported"_s);
+    if (o.mode != SheetMode::Normal && o.output.endsWith(u".emf", Qt::CaseInsensitive))
+        return usage(u"--mode reduced and booklet need -o FILE.pdf or FILE.png"_s);
     return guarded([&] {
-        auto writer = o.thumbnail > 0 ? makeThumbnailWriter(writerOptions(o)) : writerFor(o);
-        composeInto(o, *writer, o.thumbnail > 0);
+        composeInto(
+            o, [&](const PageAt& pageAt) { return writerFor(o, pageAt); }, o.thumbnail > 0);
     });
 }
 
 ExitCode exportText(const Options& o) {
     return guarded([&] {
-        auto writer = makeTextWriter();
         if (isMetafileFile(o.input)) { // a single picture: its text
+            auto writer = makeTextWriter();
             writer->write(1, readPicture(o.input));
             writer->finish();
             return;
         }
-        composeInto(o, *writer, false);
+        composeInto(
+            o, [](const PageAt&) { return makeTextWriter(); }, false);
     });
 }
 

@@ -35,9 +35,33 @@ void playPage(QPainter& painter, const QRect& rect, const TMetafile& page, bool 
     DrawPage(painter, rect, page, mono);
 }
 
-class PdfWriter : public PageWriter {
+bool twoUp(const WriterOptions& options) {
+    return options.layout != SheetLayout::Normal;
+}
+
+// Plays a side's pages into a sheet of the given size in device pixels.
+void drawSide(QPainter& painter, const WriterOptions& options, const SheetSide& side, QSize sheet,
+              double dpiX, double dpiY) {
+    if (!twoUp(options)) {
+        if (side.first)
+            playPage(painter, pageRectOnSheet(options.margins, sheet, dpiX, dpiY), *side.first, options.mono);
+        return;
+    }
+    const auto [left, right] = halvesOfSheet(options.margins, sheet, dpiX, dpiY);
+    if (side.first)
+        playPage(painter, left, *side.first, options.mono);
+    if (side.second)
+        playPage(painter, right, *side.second, options.mono);
+}
+
+// Sheet size in millimetres: A4, landscape for the two-up layouts.
+QSizeF sheetMm(const WriterOptions& options) {
+    return twoUp(options) ? QSizeF(SheetHeightMm, SheetWidthMm) : QSizeF(SheetWidthMm, SheetHeightMm);
+}
+
+class PdfSheets : public SheetWriter {
 public:
-    explicit PdfWriter(const WriterOptions& options)
+    explicit PdfSheets(const WriterOptions& options)
         : m_options(options)
         , m_file(options.path) {
         if (!m_file.open(QIODevice::WriteOnly))
@@ -45,19 +69,20 @@ public:
         m_pdf = std::make_unique<QPdfWriter>(&m_file);
         m_pdf->setCreator(u"VekPokaz"_s);
         m_pdf->setResolution(PdfResolution);
-        m_pdf->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        m_pdf->setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
+                                         twoUp(options) ? QPageLayout::Landscape : QPageLayout::Portrait,
+                                         QMarginsF()));
     }
 
-    void write(int, const TMetafile& page) override {
+    void side(int, const SheetSide& side) override {
         if (!m_painter.isActive()) {
             if (!m_painter.begin(m_pdf.get()))
                 cannotWrite(m_options.path, u"QPdfWriter"_s);
         } else {
             m_pdf->newPage();
         }
-        const QSize sheet(m_pdf->width(), m_pdf->height());
-        const QRect rect = pageRectOnSheet(m_options.margins, sheet, PdfResolution, PdfResolution);
-        playPage(m_painter, rect, page, m_options.mono);
+        drawSide(m_painter, m_options, side, QSize(m_pdf->width(), m_pdf->height()), PdfResolution,
+                 PdfResolution);
     }
 
     void finish() override {
@@ -83,8 +108,8 @@ private:
     QPainter m_painter;
 };
 
-// The A4 sheet as an image of the given size with the page played in.
-QImage renderSheet(const WriterOptions& options, const TMetafile& page, QSize size, double dpiX,
+// The sheet as an image of the given size with the side's pages played in.
+QImage renderSheet(const WriterOptions& options, const SheetSide& side, QSize size, double dpiX,
                    double dpiY) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -94,14 +119,9 @@ QImage renderSheet(const WriterOptions& options, const TMetafile& page, QSize si
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setRenderHint(QPainter::TextAntialiasing);
-        const QRect rect = pageRectOnSheet(options.margins, size, dpiX, dpiY);
-        playPage(painter, rect, page, options.mono);
+        drawSide(painter, options, side, size, dpiX, dpiY);
     }
     return image;
-}
-
-constexpr QSizeF sheetMm() {
-    return QSizeF(SheetWidthMm, SheetHeightMm);
 }
 
 void savePng(const QImage& image, const QString& path) {
@@ -110,41 +130,105 @@ void savePng(const QImage& image, const QString& path) {
         cannotWrite(path, file.errorString());
 }
 
-QString outputName(const WriterOptions& options, int pageNumber) {
-    return pageFileName(options.path, pageNumber);
-}
-
-class PngWriter : public PageWriter {
+class PngSheets : public SheetWriter {
 public:
-    explicit PngWriter(const WriterOptions& options)
+    explicit PngSheets(const WriterOptions& options)
         : m_options(options) {}
 
-    void write(int pageNumber, const TMetafile& page) override {
+    void side(int number, const SheetSide& side) override {
         const double dpi = m_options.dpi;
-        const QSizeF mm = sheetMm();
+        const QSizeF mm = sheetMm(m_options);
         const QSize size(std::max(1, int(std::lround(mm.width() / 25.4 * dpi))),
                          std::max(1, int(std::lround(mm.height() / 25.4 * dpi))));
-        savePng(renderSheet(m_options, page, size, dpi, dpi), outputName(m_options, pageNumber));
+        savePng(renderSheet(m_options, side, size, dpi, dpi), pageFileName(m_options.path, number));
     }
 
 private:
     WriterOptions m_options;
 };
 
+// The normal layout: every page on a sheet of its own, numbered by the page.
+class SheetPerPage : public PageWriter {
+public:
+    explicit SheetPerPage(std::unique_ptr<SheetWriter> sheets)
+        : m_sheets(std::move(sheets)) {}
+    void write(int pageNumber, const TMetafile& page) override {
+        m_sheets->side(pageNumber, {&page, nullptr});
+    }
+    void finish() override { m_sheets->finish(); }
+    void discard() override { m_sheets->discard(); }
+
+private:
+    std::unique_ptr<SheetWriter> m_sheets;
+};
+
+// Two pages a side. Reduced: pages in pairs, left then right, written as each pair is complete.
+// Booklet: the pages, padded to a multiple of four, folded: sheet k carries P-2k+2 and 2k-1 on its
+// front and 2k and P-2k+1 on its back; written once every page exists.
+class TwoUp : public PageWriter {
+public:
+    TwoUp(std::unique_ptr<SheetWriter> sheets, bool booklet, std::function<const TMetafile&(int)> pageAt)
+        : m_sheets(std::move(sheets))
+        , m_booklet(booklet)
+        , m_pageAt(std::move(pageAt)) {}
+
+    void write(int pageNumber, const TMetafile&) override {
+        m_pages.append(pageNumber);
+        if (!m_booklet && m_pages.size() == 2)
+            flushPair();
+    }
+
+    void finish() override {
+        if (m_booklet)
+            writeBooklet();
+        else if (!m_pages.isEmpty())
+            flushPair();
+        m_sheets->finish();
+    }
+    void discard() override { m_sheets->discard(); }
+
+private:
+    const TMetafile* slot(int j) const { // j-th page of the list, 1-based; null past the end
+        return j >= 1 && j <= m_pages.size() ? &m_pageAt(m_pages[j - 1]) : nullptr;
+    }
+
+    void flushPair() {
+        m_sheets->side(++m_sides, {slot(1), slot(2)});
+        m_pages.clear();
+    }
+
+    void writeBooklet() {
+        const int P = int((m_pages.size() + 3) / 4 * 4);
+        for (int k = 1; k <= P / 4; ++k) {
+            m_sheets->side(++m_sides, {slot(P - 2 * k + 2), slot(2 * k - 1)});
+            m_sheets->side(++m_sides, {slot(2 * k), slot(P - 2 * k + 1)});
+        }
+    }
+
+    std::unique_ptr<SheetWriter> m_sheets;
+    bool m_booklet;
+    std::function<const TMetafile&(int)> m_pageAt;
+    QList<int> m_pages;
+    int m_sides = 0;
+};
+
+// The first page only, as an image whose longer side is options.thumbnail pixels.
 class ThumbnailWriter : public PageWriter {
 public:
     explicit ThumbnailWriter(const WriterOptions& options)
-        : m_options(options) {}
+        : m_options(options) {
+        m_options.layout = SheetLayout::Normal;
+    }
 
     void write(int, const TMetafile& page) override {
         if (m_done)
             return;
         m_done = true;
-        const QSizeF mm = sheetMm();
+        const QSizeF mm = sheetMm(m_options);
         const double scale = m_options.thumbnail / std::max(mm.width(), mm.height()); // pixels per mm
         const QSize size(std::max(1, int(std::lround(mm.width() * scale))),
                          std::max(1, int(std::lround(mm.height() * scale))));
-        savePng(renderSheet(m_options, page, size, scale * 25.4, scale * 25.4), m_options.path);
+        savePng(renderSheet(m_options, {&page, nullptr}, size, scale * 25.4, scale * 25.4), m_options.path);
     }
 
 private:
@@ -158,7 +242,7 @@ public:
         : m_options(options) {}
 
     void write(int pageNumber, const TMetafile& page) override {
-        const QString path = outputName(m_options, pageNumber);
+        const QString path = pageFileName(m_options.path, pageNumber);
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(page.bytes()) != page.bytes().size() ||
             !file.commit())
@@ -196,6 +280,18 @@ QRect pageRectOnSheet(const SheetMargins& margins, QSize sheetPixels, double dpi
     return QRect(QPoint(mL, mT), QPoint(sheetPixels.width() - mR - 1, sheetPixels.height() - mB - 1));
 }
 
+std::pair<QRect, QRect> halvesOfSheet(const SheetMargins& margins, QSize sheetPixels, double dpiX,
+                                      double dpiY) {
+    const QRect full = pageRectOnSheet(margins, sheetPixels, dpiX, dpiY);
+    const float dx = float(dpiX) / 25.4f;
+    const int mL = int(std::nearbyint(float(margins.left) * dx));
+    const int mR = int(std::nearbyint(float(margins.right) * dx));
+    const int M = sheetPixels.width() / 2;
+    // GDI rectangles (right and bottom excluded) held in QRect corners.
+    return {QRect(full.topLeft(), QPoint(M - mR - 1, full.bottom())),
+            QRect(QPoint(M + mL, full.top()), full.bottomRight())};
+}
+
 QString pageFileName(const QString& pattern, int pageNumber) {
     const QString number = QString::number(pageNumber);
     if (pattern.contains(u"%d"_s))
@@ -231,11 +327,17 @@ bool PageSchedule::complete() const {
     return !m_all && m_range >= m_ranges.size();
 }
 
-std::unique_ptr<PageWriter> makePdfWriter(const WriterOptions& options) {
-    return std::make_unique<PdfWriter>(options);
+std::unique_ptr<SheetWriter> makePdfSheets(const WriterOptions& options) {
+    return std::make_unique<PdfSheets>(options);
 }
-std::unique_ptr<PageWriter> makePngWriter(const WriterOptions& options) {
-    return std::make_unique<PngWriter>(options);
+std::unique_ptr<SheetWriter> makePngSheets(const WriterOptions& options) {
+    return std::make_unique<PngSheets>(options);
+}
+std::unique_ptr<PageWriter> makeSheetPageWriter(std::unique_ptr<SheetWriter> sheets, SheetLayout layout,
+                                                std::function<const TMetafile&(int)> pageAt) {
+    if (layout == SheetLayout::Normal)
+        return std::make_unique<SheetPerPage>(std::move(sheets));
+    return std::make_unique<TwoUp>(std::move(sheets), layout == SheetLayout::Booklet, std::move(pageAt));
 }
 std::unique_ptr<PageWriter> makeEmfWriter(const WriterOptions& options) {
     return std::make_unique<EmfWriter>(options);

@@ -12,6 +12,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace vek {
 class TMetafile;
@@ -32,9 +33,16 @@ struct SheetMargins {
     int bottom = 25;
 };
 
+// Sheet layouts as in printing: one page per A4 sheet, or two pages side by side on a landscape
+// sheet (reduced), or folded into a booklet.
+enum class SheetLayout { Normal, Reduced, Booklet };
+
 // The rectangle a page fills on a 210 x 297 mm sheet of the given size in device pixels at dpi,
 // measured from the paper edges as printing measures it.
 QRect pageRectOnSheet(const SheetMargins& margins, QSize sheetPixels, double dpiX, double dpiY);
+// The two halves of a landscape sheet; each keeps both side margins.
+std::pair<QRect, QRect> halvesOfSheet(const SheetMargins& margins, QSize sheetPixels, double dpiX,
+                                      double dpiY);
 
 // The file of one page: "%d" in the pattern is replaced by the page number, otherwise "-N" goes
 // before the extension (pages.png -> pages-3.png).
@@ -71,16 +79,39 @@ public:
 struct WriterOptions {
     QString path;
     SheetMargins margins;
+    SheetLayout layout = SheetLayout::Normal;
     bool mono = false;
     int dpi = 150;
     // Longer side of a thumbnail in pixels.
     int thumbnail = 0;
 };
 
-// PDF: one A4 sheet per page, the page stretched into the margins, text kept as text.
-std::unique_ptr<PageWriter> makePdfWriter(const WriterOptions& options);
-// PNG: one image of the A4 sheet per page at options.dpi.
-std::unique_ptr<PageWriter> makePngWriter(const WriterOptions& options);
+// One side of a sheet: its page, or its left and right pages in the two-up layouts. Null slots
+// stay empty.
+struct SheetSide {
+    const TMetafile* first = nullptr;
+    const TMetafile* second = nullptr;
+};
+
+// Puts sides on sheets: PDF pages or PNG files, portrait A4 or landscape for two-up layouts.
+class SheetWriter {
+public:
+    virtual ~SheetWriter() = default;
+    // number: the page number in the normal layout, the side's place in the output otherwise.
+    virtual void side(int number, const SheetSide& side) = 0;
+    virtual void finish() {}
+    virtual void discard() {}
+};
+
+// PDF: one sheet per side, the pages stretched into the margins, text kept as text.
+std::unique_ptr<SheetWriter> makePdfSheets(const WriterOptions& options);
+// PNG: one image of the sheet per side at options.dpi.
+std::unique_ptr<SheetWriter> makePngSheets(const WriterOptions& options);
+
+// Pages onto sheets in the options' layout. pageAt gives any page already made (the two-up
+// layouts place pages written earlier); a booklet is planned and written when all pages exist.
+std::unique_ptr<PageWriter> makeSheetPageWriter(std::unique_ptr<SheetWriter> sheets, SheetLayout layout,
+                                                std::function<const TMetafile&(int)> pageAt);
 // EMF: the page metafile itself, one file per page.
 std::unique_ptr<PageWriter> makeEmfWriter(const WriterOptions& options);
 // PNG: the first page written only, as an image whose longer side is options.thumbnail pixels.

@@ -2,10 +2,11 @@
 // Usage: vek-make-examples [FOLDER]   (default: the examples/ folder of the source tree)
 //        vek-make-examples --fuzz-corpus FOLDER   (seeds of the reader's fuzz target)
 //        vek-make-examples --kosztorys SECTIONS ITEMS FILE   (a bill of quantities of any size)
+#include "support/Examples.h"
 #include "support/Kosztorys.h"
 
-#include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <cstdio>
 
 namespace {
@@ -30,19 +31,28 @@ int writeFuzzCorpus(const QString& folder) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
+    // Fonts are needed for the letterhead picture, drawn with our own metafile canvas.
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    QGuiApplication app(argc, argv);
+    const QStringList args = QGuiApplication::arguments();
     if (args.size() > 2 && args[1] == u"--fuzz-corpus")
         return writeFuzzCorpus(args[2]);
     if (args.size() > 4 && args[1] == u"--kosztorys")
         return vek::test::writeWyd(args[4], vek::test::kosztorys(args[2].toInt(), args[3].toInt())) ? 0 : 1;
     const QString folder = args.size() > 1 ? args[1] : QStringLiteral(VEK_EXAMPLES_DIR);
     QDir().mkpath(folder);
-    const QString path = QDir(folder).filePath(QStringLiteral("kosztorys.wyd"));
-    if (!vek::test::writeWyd(path, vek::test::kosztorys())) {
-        std::fprintf(stderr, "cannot write %s\n", path.toLocal8Bit().constData());
-        return 1;
+    const std::pair<const char*, vek::test::WPrintout> examples[] = {
+        {"kosztorys.wyd", vek::test::kosztorys()},
+        {"faktura.wyd", vek::test::faktura()},
+        {"opis-techniczny.wyd", vek::test::opisTechniczny()},
+    };
+    for (const auto& [name, printout] : examples) {
+        const QString path = QDir(folder).filePath(QString::fromLatin1(name));
+        if (!vek::test::writeWyd(path, printout)) {
+            std::fprintf(stderr, "cannot write %s\n", path.toLocal8Bit().constData());
+            return 1;
+        }
+        std::printf("%s\n", path.toLocal8Bit().constData());
     }
-    std::printf("%s\n", path.toLocal8Bit().constData());
     return 0;
 }
