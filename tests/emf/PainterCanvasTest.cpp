@@ -22,6 +22,47 @@ void drawOnRed(GdiCanvas& c) {
     c.extTextOut(20, 100, 0, nullptr, u"Zażółć", nullptr);
 }
 
+// Everything the composer uses: pens, boxes, lines, clipping inside SaveDC, a mapping, pictures,
+// text with advances and clipped text.
+void drawEverything(GdiCanvas& c) {
+    LogFont lf;
+    lf.faceName = QStringLiteral("Courier New");
+    lf.height = -20;
+    c.selectFont(GdiFont::get(lf));
+    c.selectPen(LogPen{PS_SOLID, 1, rgb(0, 0, 128)});
+    c.selectBrush(LogBrush{BS_SOLID, rgb(220, 240, 255), 0});
+    c.rectangle(QRect(10, 10, 300, 100));
+    c.moveTo(10, 130);
+    c.lineTo(500, 130);
+    c.polyline({QPoint(10, 150), QPoint(100, 200), QPoint(200, 150)});
+    c.selectPen(LogPen{PS_DASH, 1, rgb(200, 0, 0)});
+    c.moveTo(10, 220);
+    c.lineTo(500, 220);
+    c.selectPen(LogPen{PS_SOLID, 4, rgb(0, 128, 0)});
+    c.rectangle(QRect(320, 10, 100, 60));
+    const int level = c.saveDC();
+    c.intersectClipRect(QRect(20, 20, 120, 20));
+    c.setTextColor(rgb(128, 0, 0));
+    c.extTextOut(15, 15, 0, nullptr, u"Przycięty tekst w polu", nullptr);
+    c.restoreDC(level);
+    const int dx[] = {20, 20, 20, 20, 20};
+    c.extTextOut(20, 60, 0, nullptr, u"Kwota", dx);
+    const QRect box(20, 240, 90, 20);
+    c.extTextOut(20, 240, ETO_CLIPPED, &box, u"Za długi tekst w polu", nullptr);
+    QImage img(4, 4, QImage::Format_RGB32);
+    img.fill(QColor(255, 128, 0));
+    c.stretchImage(QRect(450, 150, 40, 40), img);
+    c.saveDC();
+    c.setMapMode(MM_ANISOTROPIC);
+    c.setWindowExt(QSize(100, 100));
+    c.setViewportExt(QSize(50, 50));
+    c.setViewportOrg(QPoint(300, 150));
+    c.selectPen(LogPen{PS_SOLID, 0, 0});
+    c.rectangle(QRect(0, 0, 100, 100));
+    c.extTextOut(0, 0, 0, nullptr, u"Skala", nullptr);
+    c.restoreDC(-1);
+}
+
 } // namespace
 
 // PainterCanvas once started with GDI's opaque background, so text drawn straight onto a coloured
@@ -57,4 +98,41 @@ TEST(PainterCanvasTest, DefaultStateMatchesTheRecordedPage) {
         }
     }
     EXPECT_TRUE(diff.isEmpty()) << diff.x() << "," << diff.y() << " " << diff.width() << "x" << diff.height();
+}
+
+TEST(PainterCanvasTest, DirectDrawingAndPlaybackGiveTheSamePixels) {
+    QImage direct(600, 300, QImage::Format_RGB32);
+    direct.fill(Qt::white);
+    {
+        QPainter p(&direct);
+        PainterCanvas canvas(p);
+        drawEverything(canvas);
+    }
+    TMetafile page;
+    page.setPageSize();
+    {
+        MetafileCanvas canvas(page);
+        drawEverything(canvas);
+        canvas.finish();
+    }
+    QImage played(600, 300, QImage::Format_RGB32);
+    played.fill(Qt::white);
+    {
+        QPainter p(&played);
+        playEmf(p, QRectF(0, 0, 1429, 2000), page);
+    }
+    int differing = 0;
+    QRect where;
+    for (int y = 0; y < direct.height(); ++y) {
+        for (int x = 0; x < direct.width(); ++x) {
+            if (direct.pixel(x, y) != played.pixel(x, y)) {
+                ++differing;
+                where |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    EXPECT_EQ(differing, 0) << where.x() << "," << where.y() << " " << where.width() << "x" << where.height();
+    EXPECT_GT(inkPixels(direct), 5000);
+    if (qEnvironmentVariableIsSet("VEK_EMF_DUMP_DIR"))
+        direct.save(qEnvironmentVariable("VEK_EMF_DUMP_DIR") + QStringLiteral("/painter_canvas.png"));
 }
