@@ -1,5 +1,6 @@
 #include "PainterCanvas.h"
 
+#include "DrawText.h"
 #include "EmfPlayer.h"
 #include "Metafile.h"
 
@@ -7,7 +8,10 @@ namespace vek {
 
 PainterCanvas::PainterCanvas(QPainter& painter, int logPixels)
     : m_logPixels(logPixels)
-    , m_dc(painter, painter.transform(), QSizeF(logPixels / 25.4, logPixels / 25.4)) {}
+    , m_dc(painter, painter.transform(), QSizeF(logPixels / 25.4, logPixels / 25.4)) {
+    // The canvas contract: text without a background until a mode is set, as the metafile canvas.
+    m_dc.setBkMode(TRANSPARENT);
+}
 
 void PainterCanvas::selectFont(GdiFontPtr font) {
     m_font = font;
@@ -49,6 +53,8 @@ void PainterCanvas::extTextOut(int x, int y, unsigned options, const QRect* rect
         m_dx.assign(dx, dx + text.size());
         adv = m_dx.data();
     }
+    if (!m_font)
+        m_dc.selectFont(defaultFont()); // the font DrawText measures with when none is selected
     QRectF r;
     if (rect)
         r = QRectF(rect->left(), rect->top(), rect->width(), rect->height());

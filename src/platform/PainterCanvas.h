@@ -240,7 +240,9 @@ private:
 };
 
 // The GDI canvas painting onto a QPainter. Logical units are the painter's coordinates at
-// construction. The painter must outlive the canvas; its state is restored when the canvas dies.
+// construction. It starts as the metafile canvas does: transparent background mode, black text,
+// a black cosmetic pen, a white brush. The painter must outlive the canvas; its state is restored when the
+// canvas dies.
 class PainterCanvas : public GdiCanvas {
 public:
     explicit PainterCanvas(QPainter& painter, int logPixels = 96);

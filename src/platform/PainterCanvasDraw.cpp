@@ -193,9 +193,13 @@ void PainterDC::rectangle(const QRectF& r) {
         emitShape(p, true, true);
         return;
     }
-    // GDI leaves out the right and bottom edges: the outline runs one device pixel inside them.
+    // GDI leaves out the right and bottom edges: the outline runs one device pixel inside them,
+    // and without a pen the filling stops one more pixel short.
     QPainterPath fill;
-    fill.addRect(n);
+    if ((m_s.pen.style & PS_STYLE_MASK) == PS_NULL)
+        fill.addRect(n.adjusted(0, 0, -devicePixelX(), -devicePixelY()));
+    else
+        fill.addRect(n);
     emitShape(fill, true, false);
     QPainterPath outline;
     outline.addRect(n.adjusted(0, 0, -devicePixelX(), -devicePixelY()));

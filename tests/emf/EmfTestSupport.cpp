@@ -37,6 +37,23 @@ int pixelsNear(const QImage& image, QColor c, int tol) {
     return n;
 }
 
+QPointF centroidOf(const QImage& image, QColor c, int& count, int tol) {
+    double sx = 0, sy = 0;
+    count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (std::abs(qRed(p) - c.red()) < tol && std::abs(qGreen(p) - c.green()) < tol &&
+                std::abs(qBlue(p) - c.blue()) < tol) {
+                sx += x;
+                sy += y;
+                ++count;
+            }
+        }
+    }
+    return count ? QPointF(sx / count, sy / count) : QPointF();
+}
+
 QRect inkBounds(const QImage& image) {
     QRect r;
     for (int y = 0; y < image.height(); ++y) {

@@ -17,6 +17,8 @@ QImage renderEmf(const QByteArray& bytes, QSize size, const EmfPlayOptions& opti
 int inkPixels(const QImage& image);
 // Pixels close to the colour.
 int pixelsNear(const QImage& image, QColor color, int tolerance = 40);
+// The centre of the pixels close to the colour; count receives their number.
+QPointF centroidOf(const QImage& image, QColor color, int& count, int tolerance = 50);
 // The bounding box of the pixels that are not (near) white.
 QRect inkBounds(const QImage& image);
 QByteArray readFile(const QString& path);

@@ -128,26 +128,53 @@ TEST(MetafileDraw, InkscapePictureLandsWhereInkscapeDrawsIt) {
     // Each coloured shape: about as many pixels, centred within a few pixels of the reference.
     for (QColor c : {QColor(255, 0, 0), QColor(0, 0, 255), QColor(0, 160, 0), QColor(255, 192, 0)}) {
         SCOPED_TRACE(c.name().toStdString());
-        auto centroid = [&](const QImage& img, int& count) {
-            double sx = 0, sy = 0;
-            count = 0;
-            for (int y = 0; y < img.height(); ++y) {
-                for (int x = 0; x < img.width(); ++x) {
-                    const QRgb p = img.pixel(x, y);
-                    if (std::abs(qRed(p) - c.red()) < 50 && std::abs(qGreen(p) - c.green()) < 50 &&
-                        std::abs(qBlue(p) - c.blue()) < 50) {
-                        sx += x;
-                        sy += y;
-                        ++count;
-                    }
-                }
-            }
-            return count ? QPointF(sx / count, sy / count) : QPointF();
-        };
         int n1 = 0, n2 = 0;
-        const QPointF a = centroid(ours, n1), b = centroid(ref, n2);
+        const QPointF a = centroidOf(ours, c, n1), b = centroidOf(ref, c, n2);
         ASSERT_GT(n2, 50);
         EXPECT_NEAR(n1, n2, n2 * 0.3);
         EXPECT_LT(QLineF(a, b).length(), 6.0);
     }
+}
+
+TEST(MetafileDraw, LibreOfficePictureMatchesLibreOfficeRendering) {
+    // LibreOffice's PNG shows the whole page, its EMF only the drawing's bounding box: the shapes
+    // are compared by their positions relative to the red box, at the same 96 pixels per inch.
+    const QImage ref =
+        QImage(dataDir() + QStringLiteral("libreoffice_text.png")).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(ref.isNull());
+    const QByteArray bytes = readFile(dataDir() + QStringLiteral("libreoffice_text.emf"));
+    EmfHeader h;
+    ASSERT_TRUE(readEmfHeader(bytes, h));
+    const QRectF frame = h.frameInDeviceUnits();
+    const QSizeF mm(frame.width() / h.pixelsPerMm().width(), frame.height() / h.pixelsPerMm().height());
+    const QImage ours =
+        renderEmf(bytes, QSize(qRound(mm.width() / 25.4 * 96), qRound(mm.height() / 25.4 * 96)));
+    int n1 = 0, n2 = 0;
+    const QPointF redOurs = centroidOf(ours, Qt::red, n1), redRef = centroidOf(ref, Qt::red, n2);
+    ASSERT_GT(n2, 1000);
+    EXPECT_NEAR(n1, n2, n2 * 0.1);
+    for (QColor c : {QColor(0, 0, 255), QColor(0, 160, 0), QColor(192, 0, 0)}) {
+        SCOPED_TRACE(c.name().toStdString());
+        const QPointF a = centroidOf(ours, c, n1) - redOurs, b = centroidOf(ref, c, n2) - redRef;
+        ASSERT_GT(n2, 100);
+        EXPECT_NEAR(n1, n2, n2 * 0.3);
+        EXPECT_LT(QLineF(a, b).length(), 4.0);
+    }
+    // The black line of text is there, about as wide as LibreOffice draws it.
+    auto blackBounds = [](const QImage& img) {
+        QRect r;
+        for (int y = 0; y < img.height(); ++y) {
+            for (int x = 0; x < img.width(); ++x) {
+                const QRgb p = img.pixel(x, y);
+                if (qRed(p) < 80 && qGreen(p) < 80 && qBlue(p) < 80)
+                    r |= QRect(x, y, 1, 1);
+            }
+        }
+        return r;
+    };
+    const QRect textOurs = blackBounds(ours.copy(0, int(redOurs.y()) + 80, ours.width(), 40));
+    const QRect textRef = blackBounds(ref.copy(0, int(redRef.y()) + 80, ref.width(), 40));
+    EXPECT_GT(textRef.width(), 250);
+    EXPECT_LT(textRef.width(), 400);
+    EXPECT_NEAR(textOurs.width(), textRef.width(), 12);
 }

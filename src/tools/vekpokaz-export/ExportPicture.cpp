@@ -13,7 +13,7 @@
 namespace vek::exporter {
 namespace {
 
-constexpr double kMaxPixels = 200e6; // a PNG larger than this is rendered at a lower resolution
+constexpr double kMaxPixels = 100e6; // a PNG larger than this is rendered at a lower resolution
 
 // The picture's size in millimetres: its frame, or its bounds on the reference device.
 QSizeF pictureSizeMm(const QByteArray& bytes) {
