@@ -1,5 +1,7 @@
 #include "GdiFont.h"
 
+#include <QCoreApplication>
+
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QHash>
@@ -104,6 +106,13 @@ QString GdiFont::familyFor(const QString& faceName) {
 
 std::shared_ptr<const GdiFont> GdiFont::get(const LogFont& lf) {
     static QHash<LogFont, std::shared_ptr<const GdiFont>> cache;
+    // Qt's font engines die with the application object; the cached fonts must go before them,
+    // also when the application object itself is a static that outlives this cache's set-up.
+    static const bool cleanupRegistered = [] {
+        qAddPostRoutine([] { cache.clear(); });
+        return true;
+    }();
+    Q_UNUSED(cleanupRegistered);
     if (auto it = cache.constFind(lf); it != cache.constEnd())
         return it.value();
     if (cache.size() > 4096)
