@@ -4,6 +4,7 @@
 #include "platform/EmfPlayer.h"
 #include "platform/MetafileCanvas.h"
 #include "platform/PainterCanvas.h"
+#include "support/DensePage.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -14,49 +15,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-LogFont courier(int weight) {
-    LogFont lf;
-    lf.faceName = u"Courier New"_s;
-    lf.height = -20;
-    lf.weight = weight;
-    lf.charSet = EASTEUROPE_CHARSET;
-    return lf;
-}
-
-void drawPage(GdiCanvas& c, unsigned clip = DT_NOCLIP) {
-    const GdiFontPtr body = GdiFont::get(courier(400));
-    const GdiFontPtr bold = GdiFont::get(courier(700));
-    c.selectPen(LogPen{PS_SOLID, 1, 0});
-    for (int line = 0; line < 84; ++line) {
-        const int y = 60 + line * 22;
-        c.selectFont(body);
-        QRect left(40, y, 660, 22);
-        DrawText(
-            c,
-            u"%1. Konto 201-%2 Rozrachunki z odbiorcami krajowymi, faktura VAT nr %3/2024"_s.arg(line + 1)
-                .arg(line * 7)
-                .arg(line * 13),
-            left, DT_NOPREFIX | clip);
-        c.selectFont(line % 10 == 0 ? bold : body);
-        QRect amounts(700, y, 690, 22);
-        DrawText(c,
-                 u"%1,%2 zł   %3,00 zł   saldo Wn   %4"_s.arg(line * 1234 + 17)
-                     .arg(line % 100)
-                     .arg(line * 98)
-                     .arg(line),
-                 amounts, DT_NOPREFIX | clip | DT_RIGHT);
-        if (line % 10 == 9) {
-            c.moveTo(40, y + 21);
-            c.lineTo(1389, y + 21);
-        }
-    }
-}
-
 TMetafile recordPage(unsigned clip) {
     TMetafile p;
     p.setPageSize();
     MetafileCanvas canvas(p);
-    drawPage(canvas, clip);
+    test::drawDensePage(canvas, clip);
     canvas.finish();
     return p;
 }
@@ -119,7 +82,7 @@ void BM_PaintDensePageDirectly(benchmark::State& state) {
         image.fill(Qt::white);
         QPainter p(&image);
         PainterCanvas canvas(p);
-        drawPage(canvas);
+        test::drawDensePage(canvas);
     }
 }
 BENCHMARK(BM_PaintDensePageDirectly)->Unit(benchmark::kMillisecond);

@@ -1,4 +1,5 @@
 #include "kit/uVekForm.h"
+#include "kit/uVekFormEdges.h"
 
 #include "kit/HintBar.h"
 #include "kit/KitFonts.h"
@@ -15,6 +16,8 @@ using namespace Qt::StringLiterals;
 
 namespace vek {
 
+using namespace formedges;
+
 namespace {
 
 // Posted when the look is to be updated, and once the window is on screen.
@@ -27,29 +30,6 @@ constexpr int kCaptionHeight = 21;
 constexpr int kMoveThreshold = 3;
 const QColor kCaptionInitial(0, 0, 192);
 const QColor kCaptionActive(0, 0, 128);
-
-int rightOf(const QRect& r) {
-    return r.x() + r.width();
-}
-int bottomOf(const QRect& r) {
-    return r.y() + r.height();
-}
-QRect fromEdges(int l, int t, int r, int b) {
-    return QRect(l, t, r - l, b - t);
-}
-
-bool isTop(int hit) {
-    return hit == HTTOP || hit == HTTOPLEFT || hit == HTTOPRIGHT;
-}
-bool isBottom(int hit) {
-    return hit == HTBOTTOM || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT;
-}
-bool isLeft(int hit) {
-    return hit == HTLEFT || hit == HTTOPLEFT || hit == HTBOTTOMLEFT;
-}
-bool isRight(int hit) {
-    return hit == HTRIGHT || hit == HTTOPRIGHT || hit == HTBOTTOMRIGHT;
-}
 
 Qt::Edges edgesOf(int hit) {
     Qt::Edges e;

@@ -1,35 +1,12 @@
 #include "kit/uVekForm.h"
+#include "kit/uVekFormEdges.h"
 
 // The size and position arithmetic of the skinned form. Rectangles are taken by their edges, with
 // right and bottom just outside, as the window system measures them.
 
 namespace vek {
 
-namespace {
-
-int rightOf(const QRect& r) {
-    return r.x() + r.width();
-}
-int bottomOf(const QRect& r) {
-    return r.y() + r.height();
-}
-QRect fromEdges(int l, int t, int r, int b) {
-    return QRect(l, t, r - l, b - t);
-}
-bool isTop(int hit) {
-    return hit == HTTOP || hit == HTTOPLEFT || hit == HTTOPRIGHT;
-}
-bool isBottom(int hit) {
-    return hit == HTBOTTOM || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT;
-}
-bool isLeft(int hit) {
-    return hit == HTLEFT || hit == HTTOPLEFT || hit == HTBOTTOMLEFT;
-}
-bool isRight(int hit) {
-    return hit == HTRIGHT || hit == HTTOPRIGHT || hit == HTBOTTOMRIGHT;
-}
-
-} // namespace
+using namespace formedges;
 
 namespace vekform {
 

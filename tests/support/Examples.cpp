@@ -18,15 +18,7 @@ constexpr ColorRef kNavy = rgb(0, 48, 128);
 constexpr ColorRef kGold = rgb(200, 150, 40);
 
 WStyle style(QByteArray name, QByteArray font, qint32 cpl, quint8 fontStyle = 0, qint32 color = 0) {
-    WStyle s;
-    s.name = std::move(name);
-    s.fontName = std::move(font);
-    s.charsPerLine = cpl;
-    s.charHeight = 294.0f / (float(cpl) * 84.0f / 132.0f);
-    s.charWidth = 210.0f / float(cpl);
-    s.fontStyle = fontStyle;
-    s.color = color;
-    return s;
+    return nominalStyle(std::move(name), std::move(font), cpl, fontStyle, color);
 }
 
 WField field(qint32 x, qint32 w, const QString& text, const char* st, quint8 kind = 0, quint8 align = 0) {
@@ -34,23 +26,7 @@ WField field(qint32 x, qint32 w, const QString& text, const char* st, quint8 kin
 }
 
 WField rule(quint8 lineStyle, const char* st, qint32 x = kFullX, qint32 w = kFullW) {
-    WField f = textField(x, w, {}, QByteArray(st), 4);
-    f.lineStyle = lineStyle;
-    return f;
-}
-
-WGroup group(std::vector<WLine> lines, bool split = false) {
-    WGroup g;
-    g.splitLines = split;
-    g.lines = std::move(lines);
-    return g;
-}
-
-QByteArray money(qint64 grosze) {
-    QString digits = QString::number(grosze / 100);
-    for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
-        digits.insert(i, u' ');
-    return cp(u"%1,%2"_s.arg(digits).arg(grosze % 100, 2, 10, QLatin1Char('0')));
+    return ruleField(lineStyle, QByteArray(st), x, w);
 }
 
 // ---- invoice ----

@@ -17,15 +17,7 @@ constexpr qint32 kValueX = 7950, kValueW = 1250;
 constexpr qint32 kFullX = 300, kFullW = 8900;
 
 WStyle style(QByteArray name, QByteArray font, qint32 cpl, quint8 fontStyle = 0, qint32 color = 0) {
-    WStyle s;
-    s.name = std::move(name);
-    s.fontName = std::move(font);
-    s.charsPerLine = cpl;
-    s.charHeight = 294.0f / (float(cpl) * 84.0f / 132.0f);
-    s.charWidth = 210.0f / float(cpl);
-    s.fontStyle = fontStyle;
-    s.color = color;
-    return s;
+    return nominalStyle(std::move(name), std::move(font), cpl, fontStyle, color);
 }
 
 std::vector<WStyle> styles() {
@@ -45,14 +37,6 @@ std::vector<WStyle> styles() {
     return v;
 }
 
-// "12 345,67" from grosze.
-QByteArray money(qint64 grosze) {
-    QString digits = QString::number(grosze / 100);
-    for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
-        digits.insert(i, u' ');
-    return cp(QStringLiteral("%1,%2").arg(digits).arg(grosze % 100, 2, 10, QLatin1Char('0')));
-}
-
 QByteArray quantity(qint64 hundredths) {
     return cp(QStringLiteral("%1,%2").arg(hundredths / 100).arg(hundredths % 100, 2, 10, QLatin1Char('0')));
 }
@@ -62,20 +46,11 @@ WField field(qint32 x, qint32 w, QByteArray text, const char* style, quint8 kind
 }
 
 WField rule(quint8 lineStyle, const char* style = "Tabela", qint32 x = kFullX, qint32 w = kFullW) {
-    WField f = field(x, w, {}, style, 4);
-    f.lineStyle = lineStyle;
-    return f;
+    return ruleField(lineStyle, QByteArray(style), x, w);
 }
 
 WField leader(qint32 x, qint32 w, QByteArray text, const char* style) {
     return field(x, w, std::move(text), style, 5);
-}
-
-WGroup group(std::vector<WLine> lines, bool split = false) {
-    WGroup g;
-    g.splitLines = split;
-    g.lines = std::move(lines);
-    return g;
 }
 
 struct Item {

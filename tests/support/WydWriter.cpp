@@ -190,4 +190,36 @@ WLine line(std::vector<WField> fields) {
     return l;
 }
 
+WGroup group(std::vector<WLine> lines, bool splitLines) {
+    WGroup g;
+    g.splitLines = splitLines;
+    g.lines = std::move(lines);
+    return g;
+}
+
+WField ruleField(quint8 lineStyle, QByteArray style, qint32 left, qint32 width) {
+    WField f = textField(left, width, {}, std::move(style), 4);
+    f.lineStyle = lineStyle;
+    return f;
+}
+
+WStyle nominalStyle(QByteArray name, QByteArray font, qint32 charsPerLine, quint8 fontStyle, qint32 color) {
+    WStyle s;
+    s.name = std::move(name);
+    s.fontName = std::move(font);
+    s.charsPerLine = charsPerLine;
+    s.charHeight = 294.0f / (float(charsPerLine) * 84.0f / 132.0f);
+    s.charWidth = 210.0f / float(charsPerLine);
+    s.fontStyle = fontStyle;
+    s.color = color;
+    return s;
+}
+
+QByteArray money(qint64 grosze) {
+    QString digits = QString::number(grosze / 100);
+    for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
+        digits.insert(i, u' ');
+    return cp(QStringLiteral("%1,%2").arg(digits).arg(grosze % 100, 2, 10, QLatin1Char('0')));
+}
+
 } // namespace vek::test

@@ -116,5 +116,13 @@ QByteArray sampleEmf(int frameWidth = 5000, int frameHeight = 2000, quint32 colo
 WField textField(qint32 left, qint32 width, QByteArray text, QByteArray style = "Domyslny", quint8 kind = 0,
                  quint8 align = 0);
 WLine line(std::vector<WField> fields);
+WGroup group(std::vector<WLine> lines, bool splitLines = false);
+// A rule (Kind 4) across the given span.
+WField ruleField(quint8 lineStyle, QByteArray style, qint32 left, qint32 width);
+// A style sized by its characters per line as the composer expects (84 lines per page).
+WStyle nominalStyle(QByteArray name, QByteArray font, qint32 charsPerLine, quint8 fontStyle = 0,
+                    qint32 color = 0);
+// "12 345,67" from grosze, Windows-1250.
+QByteArray money(qint64 grosze);
 
 } // namespace vek::test
