@@ -32,7 +32,8 @@ inline WGroup numberedGroup(const QString& prefix, int n, bool split = true) {
     return g;
 }
 
-inline WGroup group(std::vector<WLine> lines, bool split = true) {
+// A group of the given lines, split between lines unless told otherwise.
+inline WGroup splitGroup(std::vector<WLine> lines, bool split = true) {
     WGroup g;
     g.splitLines = split;
     g.lines = std::move(lines);

@@ -96,12 +96,12 @@ TEST(Compose, RepeatHeadersOutermostFirstOnEveryPage) {
     WSection inner;
     inner.header = numberedGroup(u"Pozycja"_s, 2 * perPage);
     WSection middle;
-    middle.repeatHeader = group({textLine(u"Nagłówek działu"_s)});
+    middle.repeatHeader = splitGroup({textLine(u"Nagłówek działu"_s)});
     middle.sections.push_back(inner);
     WSection root;
     WLine once = textLine(u"Tylko raz"_s);
     once.dropAtPageTop = true;
-    root.repeatHeader = group({textLine(u"Nagłówek kosztorysu"_s), once});
+    root.repeatHeader = splitGroup({textLine(u"Nagłówek kosztorysu"_s), once});
     root.sections.push_back(middle);
     Loaded loaded(printoutWithRoot(root));
     const auto pages = loaded.compose();
@@ -122,7 +122,7 @@ TEST(Compose, RepeatHeaderKeptWithWhatFollows) {
     WSection child;
     child.header = numberedGroup(u"Pozycja"_s, 3);
     WSection section;
-    section.repeatHeader = group({textLine(u"Kolumny A"_s), textLine(u"Kolumny B"_s)});
+    section.repeatHeader = splitGroup({textLine(u"Kolumny A"_s), textLine(u"Kolumny B"_s)});
     section.sections.push_back(child);
     WSection root;
     root.header = numberedGroup(u"Wstęp"_s, perPage - 2);
@@ -140,7 +140,7 @@ TEST(Compose, LoneRuleIsDroppedAtThePageTop) {
     const int perPage = linesPerPage(defaultLineMm());
     WSection root;
     root.header = numberedGroup(u"Tekst"_s, perPage);
-    root.footer = group({ruleLine(), textLine(u"Podpis"_s)});
+    root.footer = splitGroup({ruleLine(), textLine(u"Podpis"_s)});
     Loaded loaded(printoutWithRoot(root));
     const auto pages = loaded.compose();
     ASSERT_EQ(pages.size(), 2u);
@@ -150,7 +150,7 @@ TEST(Compose, LoneRuleIsDroppedAtThePageTop) {
     WSection child;
     child.header = numberedGroup(u"Pozycja"_s, perPage + 5);
     WSection withHeader;
-    withHeader.repeatHeader = group({textLine(u"Kolumny"_s), ruleLine()});
+    withHeader.repeatHeader = splitGroup({textLine(u"Kolumny"_s), ruleLine()});
     withHeader.sections.push_back(child);
     Loaded repeated(printoutWithRoot(withHeader));
     const auto pages2 = repeated.compose();
@@ -208,8 +208,8 @@ TEST(Compose, DamagedValuesComposeWithoutOverflow) {
     huge.charHeight = std::numeric_limits<float>::infinity();
     huge.charWidth = std::numeric_limits<float>::quiet_NaN();
     WSection root;
-    root.header = group({line({textField(2'000'000'000, 2'000'000'000, "daleko", "Ogromny")}),
-                         line({textField(kLeft, kWidth, "bliżej")}), ruleLine(1)});
+    root.header = splitGroup({line({textField(2'000'000'000, 2'000'000'000, "daleko", "Ogromny")}),
+                              line({textField(kLeft, kWidth, "bliżej")}), ruleLine(1)});
     WPrintout p = printoutWithRoot(root);
     p.styles = {huge};
     p.lineSpacing = std::numeric_limits<float>::quiet_NaN();
@@ -231,7 +231,7 @@ TEST(Compose, TallKeptGroupBelowRepeatedHeaders) {
     tall.newPageBefore = true;
     tall.header = numberedGroup(u"Blok"_s, perPage + 5, false);
     WSection root;
-    root.repeatHeader = group({textLine(u"Nagłówek"_s)});
+    root.repeatHeader = splitGroup({textLine(u"Nagłówek"_s)});
     root.sections = {first, tall};
     Loaded loaded(printoutWithRoot(root));
     const auto pages = loaded.compose();

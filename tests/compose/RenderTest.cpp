@@ -24,7 +24,7 @@ WStyle namedStyle(QByteArray name, QByteArray font, qint32 cpl) {
 
 WPrintout oneLine(std::vector<WField> fields, std::vector<WStyle> styles = {}) {
     WSection root;
-    root.header = group({line(std::move(fields))});
+    root.header = splitGroup({line(std::move(fields))});
     WPrintout p = printoutWithRoot(root);
     p.styles = std::move(styles);
     return p;
@@ -99,7 +99,7 @@ TEST(Render, PageNumberAlignment) {
     WField rightToo = right;
     rightToo.align = 1;
     WSection root;
-    root.header = group({line({right}), line({centred}), line({rightToo})});
+    root.header = splitGroup({line({right}), line({centred}), line({rightToo})});
     Loaded loaded(printoutWithRoot(root));
     const auto pieces = textPieces(loaded.compose().front());
     ASSERT_EQ(pieces.size(), 3u);
@@ -140,7 +140,7 @@ TEST(Render, RuleStyles) {
 // An unknown rule style draws nothing but the line still takes its height.
 TEST(Render, UnknownRuleStyleStillAdvances) {
     WSection root;
-    root.header = group({line({rule(4)}), textLine(u"pod"_s)});
+    root.header = splitGroup({line({rule(4)}), textLine(u"pod"_s)});
     Loaded loaded(printoutWithRoot(root));
     const auto page = loaded.compose().front();
     EXPECT_TRUE(drawnLines(page).empty());
@@ -171,7 +171,7 @@ TEST(Render, PictureSpansThePageWidthAtItsAspect) {
     WField pic = textField(2000, 1000, QByteArray(), "Domyslny", 6);
     pic.picture = sampleEmf(21000, 4200); // 210 x 42 mm
     WSection root;
-    root.header = group({line({pic}), textLine(u"pod obrazem"_s)});
+    root.header = splitGroup({line({pic}), textLine(u"pod obrazem"_s)});
     Loaded loaded(printoutWithRoot(root));
     TPole& field = *loaded.doc().Root->Header.Lines.front()->Fields.front();
     // 1429 pixels wide, a fifth of that tall.
@@ -207,7 +207,7 @@ TEST(Render, SmallerStylesShareTheBottomOfTheTallest) {
 
 TEST(Render, FontShrinksToTheStyleCellButNeverGrows) {
     WSection root;
-    root.header = group({textLine(u"x"_s)});
+    root.header = splitGroup({textLine(u"x"_s)});
     WPrintout p = printoutWithRoot(root);
     p.styles = {namedStyle("Szeroki", "Verdana", 132), namedStyle("Waski", "Courier New", 132)};
     Loaded loaded(p);
@@ -237,9 +237,9 @@ TEST(Render, RichTextContinuesOverPagesWithHeaders) {
                           u"projektową, sztuką budowlaną i obowiązującymi przepisami."_s.arg(i));
     WField rich = textField(kLeft, kWidth, rtfParagraphs(paragraphs), "Domyslny", 7);
     WSection child;
-    child.header = group({line({rich, textField(kLeft, 2000, "Koniec opisu")})});
+    child.header = splitGroup({line({rich, textField(kLeft, 2000, "Koniec opisu")})});
     WSection root;
-    root.repeatHeader = group({textLine(u"Opis techniczny"_s)});
+    root.repeatHeader = splitGroup({textLine(u"Opis techniczny"_s)});
     root.sections.push_back(child);
     Loaded loaded(printoutWithRoot(root));
     const auto pages = loaded.compose();
