@@ -59,6 +59,20 @@ template <typename Points> bool fitsInt16(const Points& points) {
     });
 }
 
+// Whether a segment from `from`, the last end point, to `to` goes on in the direction of the last segment,
+// both along one axis: the two then draw exactly the pixels of one segment (with a solid pen).
+bool continuesStraight(const std::vector<QPoint>& ends, QPoint from, QPoint to) {
+    if (ends.size() < 2 || ends.back() != from)
+        return false;
+    const QPoint a = ends[ends.size() - 2], b = ends.back();
+    auto sign = [](int v) { return (v > 0) - (v < 0); };
+    if (a.y() == b.y() && b.y() == to.y())
+        return a.x() != b.x() && sign(b.x() - a.x()) == sign(to.x() - b.x());
+    if (a.x() == b.x() && b.x() == to.x())
+        return a.y() != b.y() && sign(b.y() - a.y()) == sign(to.y() - b.y());
+    return false;
+}
+
 // The image as bottom-up 24-bit rows, transparent parts over white.
 QByteArray dibRows(const QImage& image, int& stride) {
     QImage rgb(image.size(), QImage::Format_BGR888);
@@ -355,8 +369,12 @@ void MetafileCanvas::lineTo(int x, int y) {
     const QPoint from = m_dc.current, to(x, y);
     const QRect box = QRect(from, QSize(1, 1)).united(QRect(to, QSize(1, 1)));
     m_lines.box = m_lines.ends.empty() ? box : m_lines.box.united(box);
-    m_lines.ends.push_back(from);
-    m_lines.ends.push_back(to);
+    if (m_dc.pen.style == PS_SOLID && continuesStraight(m_lines.ends, from, to)) {
+        m_lines.ends.back() = to;
+    } else {
+        m_lines.ends.push_back(from);
+        m_lines.ends.push_back(to);
+    }
     addBounds(QRectF(from, to).normalized(), std::max(1, m_dc.pen.width) / 2.0 + 1);
     m_dc.current = to;
 }
