@@ -42,6 +42,7 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace vek {
 namespace {
@@ -478,14 +479,12 @@ void MetafileCanvas::extTextOut(int x, int y, unsigned options, const QRect* rec
         return;
     useFont();
     useTextColours((options & ETO_OPAQUE) != 0);
-    QList<int> advances;
-    if (dx)
-        advances = QList<int>(dx, dx + text.size());
-    else
-        m_dc.font->advances(text, advances);
-    int width = 0;
-    for (int a : advances)
-        width += a;
+    if (!dx) {
+        m_advances.clear();
+        m_dc.font->advances(text, m_advances);
+        dx = m_advances.constData();
+    }
+    const int width = std::accumulate(dx, dx + text.size(), 0);
 
     const GdiFont& f = *m_dc.font;
     QRectF box(x, y, width, f.height());
@@ -526,8 +525,9 @@ void MetafileCanvas::extTextOut(int x, int y, unsigned options, const QRect* rec
     m_out.utf16(text);
     if (n % 2)
         m_out.u16(0);
-    for (int a : advances)
-        m_out.i32(a);
+    char* p = m_out.extend(n * 4);
+    for (qsizetype i = 0; i < n; ++i, p += 4)
+        qToLittleEndian(std::int32_t(dx[i]), p);
     m_out.end();
 }
 

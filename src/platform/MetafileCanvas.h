@@ -21,6 +21,7 @@
 #include "GdiCanvas.h"
 #include "Metafile.h"
 
+#include <QList>
 #include <QRectF>
 #include <cstdint>
 #include <optional>
@@ -162,6 +163,7 @@ private:
     std::vector<DcState> m_saved;
     QRectF m_bounds; // device units
     LineBatch m_lines;
+    QList<int> m_advances; // of text drawn without advances, kept to spare an allocation a call
 
     friend class EmfEmbedder;
 };
