@@ -208,7 +208,7 @@ VisiblePart visiblePart(const QList<int>& dx, int x, int left, int right, int ma
         part.x += dx[part.from++];
     int end = part.x;
     qsizetype i = part.from;
-    while (i < part.to && end < right + margin)
+    while (i < part.to && (end < right + margin || dx[i] == 0)) // keeps surrogate pairs whole
         end += dx[i++];
     part.to = i;
     return part;

@@ -265,3 +265,29 @@ TEST(MetafileLines, ClippedTextLeavesOutCharactersOutsideTheBox) {
     });
     EXPECT_EQ(played(page), full);
 }
+
+TEST(MetafileLines, ClippedTextIsNotCutInsideASurrogatePair) {
+    LogFont lf;
+    lf.faceName = u"Courier New"_s;
+    lf.height = -20;
+    QString text;
+    for (int i = 0; i < 60; ++i)
+        text += u"a\U0001F600"_s;
+    const TMetafile page = record([&](GdiCanvas& c) {
+        c.selectFont(GdiFont::get(lf));
+        for (int shift = 0; shift < 24; shift += 3) {
+            QRect r(400 + shift, 100 + 30 * shift, 100, 30);
+            DrawText(c, text, r, DT_NOPREFIX | DT_SINGLELINE | DT_RIGHT);
+            QRect l(400, 1000 + 30 * shift, 100 + shift, 30);
+            DrawText(c, text, l, DT_NOPREFIX | DT_SINGLELINE);
+        }
+    });
+    const Records r = readRecords(page.bytes());
+    ASSERT_EQ(r.texts.size(), 16);
+    for (const EmfTextRun& t : r.texts) {
+        ASSERT_FALSE(t.text.isEmpty());
+        EXPECT_FALSE(t.text.front().isLowSurrogate()) << t.reference.x();
+        EXPECT_FALSE(t.text.back().isHighSurrogate()) << t.reference.x();
+        EXPECT_LT(t.text.size(), text.size());
+    }
+}
