@@ -11,8 +11,9 @@
 // measures with (96 for a page), independent of the device.
 //
 // Runs of moveTo/lineTo segments are held back and written as one EMR_POLYPOLYLINE16 record as
-// soon as anything else is recorded; the recorded current position is brought up to date only
-// where it matters (before another metafile is drawn in).
+// soon as anything else is recorded; abutting pieces of one straight horizontal or vertical line
+// drawn with a solid pen become one segment (the same pixels). The recorded current position is
+// brought up to date only where it matters (before another metafile is drawn in).
 //
 // The DC starts with a transparent background mode (the page canvas draws text without a
 // background), black text, a black cosmetic pen and a white brush.
