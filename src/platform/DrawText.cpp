@@ -194,6 +194,26 @@ void drawPrefixUnderline(GdiCanvas& canvas, const GdiFont& font, const Line& lin
     canvas.selectPen(old);
 }
 
+// The part of a clipped line that can reach the clip box horizontally: characters whose cell
+// lies wholly outside [left, right) are left out, with a margin of one line height for glyphs
+// that overhang their cell (italics, negative bearings). The start x moves with them.
+struct VisiblePart {
+    qsizetype from = 0, to = 0; // characters [from, to)
+    int x = 0;
+};
+
+VisiblePart visiblePart(const QList<int>& dx, int x, int left, int right, int margin) {
+    VisiblePart part{0, dx.size(), x};
+    while (part.from < part.to && part.x + dx[part.from] <= left - margin)
+        part.x += dx[part.from++];
+    int end = part.x;
+    qsizetype i = part.from;
+    while (i < part.to && (end < right + margin || dx[i] == 0)) // keeps surrogate pairs whole
+        end += dx[i++];
+    part.to = i;
+    return part;
+}
+
 GdiFontPtr canvasFont(const GdiCanvas& canvas) {
     GdiFontPtr f = canvas.font();
     return f ? f : defaultFont();
@@ -254,7 +274,13 @@ int DrawText(GdiCanvas& canvas, QStringView text, QRect& rect, unsigned flags) {
         } else if (!line.text.isEmpty()) {
             dx.clear();
             font->advances(line.text, dx);
-            canvas.extTextOut(x, y, clip, &rect, line.text, dx.constData());
+            VisiblePart part{0, line.text.size(), x};
+            if (clip)
+                part = visiblePart(dx, x, left, right, lh);
+            if (part.to > part.from)
+                canvas.extTextOut(part.x, y, clip, &rect,
+                                  QStringView(line.text).sliced(part.from, part.to - part.from),
+                                  dx.constData() + part.from);
             if (line.underline >= 0)
                 drawPrefixUnderline(canvas, *font, line, x, y);
         }

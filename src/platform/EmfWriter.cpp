@@ -1,6 +1,7 @@
 #include "EmfWriter.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <cstring>
 
 namespace vek {
@@ -14,42 +15,65 @@ constexpr std::uint32_t kEofSize = 20;
 
 } // namespace
 
+void EmfRecordBuffer::beforeRecord() {
+    if (!m_beforeRecord || m_inHook)
+        return;
+    m_inHook = true;
+    m_beforeRecord();
+    m_inHook = false;
+}
+
+char* EmfRecordBuffer::extend(qsizetype n) {
+    const qsizetype at = m_body.size();
+    if (at + n > m_body.capacity())
+        m_body.reserve(std::max(2 * m_body.capacity(), at + n));
+    m_body.resize(at + n);
+    return m_body.data() + at;
+}
+
 void EmfRecordBuffer::begin(std::uint32_t type) {
+    beforeRecord();
     m_start = m_body.size();
-    u32(type);
-    u32(0);
+    char* p = extend(8);
+    qToLittleEndian(type, p);
+    qToLittleEndian(std::uint32_t(0), p + 4);
 }
 
 void EmfRecordBuffer::end() {
-    while ((m_body.size() - m_start) % 4 != 0)
-        m_body.append('\0');
+    const qsizetype pad = (4 - (m_body.size() - m_start) % 4) % 4;
+    if (pad)
+        std::memset(extend(pad), 0, std::size_t(pad));
     patchU32(4, std::uint32_t(m_body.size() - m_start));
     m_start = -1;
     ++m_records;
 }
 
 void EmfRecordBuffer::record(std::uint32_t type, std::initializer_list<std::int32_t> fields) {
-    begin(type);
-    for (std::int32_t f : fields)
-        i32(f);
-    end();
+    beforeRecord();
+    const std::uint32_t size = std::uint32_t(8 + 4 * fields.size());
+    char* p = extend(size);
+    qToLittleEndian(type, p);
+    qToLittleEndian(size, p + 4);
+    p += 8;
+    for (std::int32_t f : fields) {
+        qToLittleEndian(f, p);
+        p += 4;
+    }
+    ++m_records;
 }
 
 void EmfRecordBuffer::raw(QByteArrayView record) {
+    beforeRecord();
     m_body.append(record);
     ++m_records;
 }
 
 void EmfRecordBuffer::u16(std::uint16_t v) {
-    char b[2];
-    qToLittleEndian(v, b);
-    m_body.append(b, 2);
+    qToLittleEndian(v, extend(2));
 }
 
 void EmfRecordBuffer::u32(std::uint32_t v) {
-    char b[4];
-    qToLittleEndian(v, b);
-    m_body.append(b, 4);
+    qToLittleEndian(v, extend(4));
 }
 
 void EmfRecordBuffer::f32(float v) {
@@ -66,8 +90,11 @@ void EmfRecordBuffer::rectL(int left, int top, int right, int bottom) {
 }
 
 void EmfRecordBuffer::utf16(QStringView s) {
-    for (QChar c : s)
-        u16(c.unicode());
+    char* p = extend(s.size() * 2);
+    for (QChar c : s) {
+        qToLittleEndian(std::uint16_t(c.unicode()), p);
+        p += 2;
+    }
 }
 
 void EmfRecordBuffer::patchU32(qsizetype recordOffset, std::uint32_t v) {
@@ -80,7 +107,7 @@ QByteArray assembleEmf(const EmfHeaderInfo& info, QByteArrayView body) {
     const std::uint32_t headerSize = (kHeaderFixed + descBytes + 3) & ~3u;
     const std::uint32_t total = headerSize + std::uint32_t(body.size()) + kEofSize;
 
-    EmfRecordBuffer out;
+    EmfRecordBuffer out(total);
     out.begin(emr::HEADER);
     const QRect b = info.bounds.isValid() ? info.bounds : QRect(QPoint(0, 0), QPoint(-1, -1));
     out.rectL(b.left(), b.top(), b.right(), b.bottom());

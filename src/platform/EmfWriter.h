@@ -10,6 +10,7 @@
 #include <QSize>
 #include <QStringView>
 #include <cstdint>
+#include <functional>
 
 namespace vek {
 
@@ -30,6 +31,16 @@ QByteArray assembleEmf(const EmfHeaderInfo& info, QByteArrayView body);
 // Appends records to a body of records.
 class EmfRecordBuffer {
 public:
+    // Room for a typical page, so that recording one does not grow the buffer step by step.
+    static constexpr qsizetype kPageReserve = 64 * 1024;
+
+    EmfRecordBuffer() { m_body.reserve(kPageReserve); }
+    explicit EmfRecordBuffer(qsizetype reserve) { m_body.reserve(reserve); }
+
+    // Called before every record begins (not again while it runs): lets the owner write out
+    // drawing it holds back, so that the records keep their order.
+    void setBeforeRecord(std::function<void()> hook) { m_beforeRecord = std::move(hook); }
+
     // Starts the record; fields follow with the put functions; end() pads it to whole 32-bit
     // words and writes its size.
     void begin(std::uint32_t type);
@@ -41,6 +52,8 @@ public:
 
     void u16(std::uint16_t v);
     void u32(std::uint32_t v);
+    // Makes room for n more bytes of the open record and returns where they start.
+    char* extend(qsizetype n);
     void i32(std::int32_t v) { u32(std::uint32_t(v)); }
     void f32(float v);
     void rectL(int left, int top, int right, int bottom);
@@ -54,7 +67,11 @@ public:
     std::uint32_t records() const { return m_records; }
 
 private:
+    void beforeRecord();
+
     QByteArray m_body;
+    std::function<void()> m_beforeRecord;
+    bool m_inHook = false;
     qsizetype m_start = -1;
     std::uint32_t m_records = 0;
 };

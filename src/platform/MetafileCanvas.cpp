@@ -15,8 +15,12 @@
 //                         Objects are kept alive and selected again while they are in use: a font
 //                         is written once per page as long as it is one of the recent ones.
 //   EMR_SETTEXTCOLOR (24), EMR_SETBKCOLOR (25), EMR_SETBKMODE (18): written when they change.
-//   EMR_MOVETOEX (27), EMR_LINETO (54): a point.
+//   EMR_MOVETOEX (27), EMR_LINETO (54): a point. A lone segment is written this way.
 //   EMR_POLYLINE16 (87) / EMR_POLYLINE (4): rclBounds, count, points (16-bit when they fit).
+//   EMR_POLYPOLYLINE16 (90) / EMR_POLYPOLYLINE (7): rclBounds, number of lines, number of points,
+//                         the point count of each line (always 2), points: a run of moveTo/lineTo
+//                         segments. It leaves the current position alone; MOVETOEX follows only
+//                         where a later record depends on it.
 //   EMR_RECTANGLE (43): rclBox, right and bottom excluded as in Rectangle().
 //   EMR_EXTTEXTOUTW (84): rclBounds, iGraphicsMode 1, exScale, eyScale, then EMRTEXT
 //                         { reference point (top-left of the text), nChars, offString, options,
@@ -35,8 +39,10 @@
 #include "EmfWalk.h"
 
 #include <QPainter>
+#include <QtEndian>
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace vek {
 namespace {
@@ -48,10 +54,24 @@ constexpr int kFaceUnits = 32;
 constexpr std::uint32_t kGmCompatible = 1;
 constexpr std::uint32_t kSrcCopy = 0x00CC0020;
 
-bool fitsInt16(const QList<QPoint>& points) {
+template <typename Points> bool fitsInt16(const Points& points) {
     return std::all_of(points.begin(), points.end(), [](QPoint p) {
         return p.x() >= -32768 && p.x() <= 32767 && p.y() >= -32768 && p.y() <= 32767;
     });
+}
+
+// Whether a segment from `from`, the last end point, to `to` goes on in the direction of the last segment,
+// both along one axis: the two then draw exactly the pixels of one segment (with a solid pen).
+bool continuesStraight(const std::vector<QPoint>& ends, QPoint from, QPoint to) {
+    if (ends.size() < 2 || ends.back() != from)
+        return false;
+    const QPoint a = ends[ends.size() - 2], b = ends.back();
+    auto sign = [](int v) { return (v > 0) - (v < 0); };
+    if (a.y() == b.y() && b.y() == to.y())
+        return a.x() != b.x() && sign(b.x() - a.x()) == sign(to.x() - b.x());
+    if (a.x() == b.x() && b.x() == to.x())
+        return a.y() != b.y() && sign(b.y() - a.y()) == sign(to.y() - b.y());
+    return false;
 }
 
 // The image as bottom-up 24-bit rows, transparent parts over white.
@@ -106,6 +126,7 @@ MetafileCanvas::MetafileCanvas(TMetafile& target, int logPixels)
     m_device = target.size();
     m_devicePerMm = QSizeF(m_device.width() * 100.0 / frameExtent().width(),
                            m_device.height() * 100.0 / frameExtent().height());
+    m_out.setBeforeRecord([this] { flushLines(); });
     readExisting();
 }
 
@@ -122,6 +143,7 @@ void MetafileCanvas::readExisting() {
     const QByteArray& bytes = m_target->bytes();
     if (bytes.isEmpty())
         return;
+    m_dc.played.reset(); // wherever the old records left it
     EmfWalker walker(bytes);
     EmfRecord rec;
     while (walker.next(rec)) {
@@ -139,6 +161,7 @@ void MetafileCanvas::readExisting() {
 void MetafileCanvas::finish() {
     if (!open())
         return;
+    flushLines();
     // Leave no object of ours alive in the handle table.
     m_out.record(emr::SELECTOBJECT, {std::int32_t(emr::BLACK_PEN)});
     m_out.record(emr::SELECTOBJECT, {std::int32_t(emr::WHITE_BRUSH)});
@@ -336,19 +359,75 @@ QRect MetafileCanvas::addBounds(const QRectF& logical, double grow) {
 // --- drawing ---------------------------------------------------------------------------------
 
 void MetafileCanvas::moveTo(int x, int y) {
-    if (!open())
-        return;
-    m_out.record(emr::MOVETOEX, {x, y});
-    m_current = QPoint(x, y);
+    if (open())
+        m_dc.current = QPoint(x, y);
 }
 
 void MetafileCanvas::lineTo(int x, int y) {
     if (!open())
         return;
-    usePen();
-    m_out.record(emr::LINETO, {x, y});
-    addBounds(QRectF(m_current, QPoint(x, y)).normalized(), std::max(1, m_dc.pen.width) / 2.0 + 1);
-    m_current = QPoint(x, y);
+    usePen(); // writes out held-back lines first when the pen changes
+    const QPoint from = m_dc.current, to(x, y);
+    const QRect box = QRect(from, QSize(1, 1)).united(QRect(to, QSize(1, 1)));
+    m_lines.box = m_lines.ends.empty() ? box : m_lines.box.united(box);
+    if (m_dc.pen.style == PS_SOLID && continuesStraight(m_lines.ends, from, to)) {
+        m_lines.ends.back() = to;
+    } else {
+        m_lines.ends.push_back(from);
+        m_lines.ends.push_back(to);
+    }
+    addBounds(QRectF(from, to).normalized(), std::max(1, m_dc.pen.width) / 2.0 + 1);
+    m_dc.current = to;
+}
+
+void MetafileCanvas::flushLines() {
+    if (m_lines.ends.empty())
+        return;
+    LineBatch batch;
+    std::swap(batch, m_lines); // the records below must not flush it again
+    if (batch.ends.size() > 2) {
+        writePolyPolyline(batch);
+        return;
+    }
+    // One segment is smaller as MOVETOEX and LINETO, and keeps the current position too.
+    const QPoint from = batch.ends[0], to = batch.ends[1];
+    if (m_dc.played != from)
+        m_out.record(emr::MOVETOEX, {from.x(), from.y()});
+    m_out.record(emr::LINETO, {to.x(), to.y()});
+    m_dc.played = to;
+}
+
+void MetafileCanvas::writePolyPolyline(const LineBatch& batch) {
+    const bool small = fitsInt16(batch.ends);
+    const auto lines = std::uint32_t(batch.ends.size() / 2);
+    const QRect& box = batch.box;
+    m_out.begin(small ? emr::POLYPOLYLINE16 : emr::POLYPOLYLINE);
+    m_out.rectL(box.left(), box.top(), box.right(), box.bottom());
+    m_out.u32(lines);
+    m_out.u32(lines * 2);
+    char* p = m_out.extend(qsizetype(lines) * 4 + qsizetype(batch.ends.size()) * (small ? 4 : 8));
+    for (std::uint32_t i = 0; i < lines; ++i, p += 4)
+        qToLittleEndian(std::uint32_t(2), p);
+    for (QPoint pt : batch.ends) {
+        if (small) {
+            qToLittleEndian(std::int16_t(pt.x()), p);
+            qToLittleEndian(std::int16_t(pt.y()), p + 2);
+            p += 4;
+        } else {
+            qToLittleEndian(std::int32_t(pt.x()), p);
+            qToLittleEndian(std::int32_t(pt.y()), p + 4);
+            p += 8;
+        }
+    }
+    m_out.end();
+}
+
+void MetafileCanvas::syncCurrentPosition() {
+    flushLines();
+    if (m_dc.played == m_dc.current)
+        return;
+    m_out.record(emr::MOVETOEX, {m_dc.current.x(), m_dc.current.y()});
+    m_dc.played = m_dc.current;
 }
 
 void MetafileCanvas::polyline(const QList<QPoint>& points) {
@@ -400,14 +479,12 @@ void MetafileCanvas::extTextOut(int x, int y, unsigned options, const QRect* rec
         return;
     useFont();
     useTextColours((options & ETO_OPAQUE) != 0);
-    QList<int> advances;
-    if (dx)
-        advances = QList<int>(dx, dx + text.size());
-    else
-        m_dc.font->advances(text, advances);
-    int width = 0;
-    for (int a : advances)
-        width += a;
+    if (!dx) {
+        m_advances.clear();
+        m_dc.font->advances(text, m_advances);
+        dx = m_advances.constData();
+    }
+    const int width = std::accumulate(dx, dx + text.size(), 0);
 
     const GdiFont& f = *m_dc.font;
     QRectF box(x, y, width, f.height());
@@ -448,8 +525,9 @@ void MetafileCanvas::extTextOut(int x, int y, unsigned options, const QRect* rec
     m_out.utf16(text);
     if (n % 2)
         m_out.u16(0);
-    for (int a : advances)
-        m_out.i32(a);
+    char* p = m_out.extend(n * 4);
+    for (qsizetype i = 0; i < n; ++i, p += 4)
+        qToLittleEndian(std::int32_t(dx[i]), p);
     m_out.end();
 }
 

@@ -10,6 +10,11 @@
 // viewport calls are in canvas units. logPixelsX/Y answer the resolution the drawing code
 // measures with (96 for a page), independent of the device.
 //
+// Runs of moveTo/lineTo segments are held back and written as one EMR_POLYPOLYLINE16 record as
+// soon as anything else is recorded; abutting pieces of one straight horizontal or vertical line
+// drawn with a solid pen become one segment (the same pixels). The recorded current position is
+// brought up to date only where it matters (before another metafile is drawn in).
+//
 // The DC starts with a transparent background mode (the page canvas draws text without a
 // background), black text, a black cosmetic pen and a white brush.
 
@@ -17,6 +22,7 @@
 #include "GdiCanvas.h"
 #include "Metafile.h"
 
+#include <QList>
 #include <QRectF>
 #include <cstdint>
 #include <optional>
@@ -67,7 +73,7 @@ public:
     void setViewportExt(QSize s) override;
     void intersectClipRect(const QRect& r) override;
 
-    // Bytes recorded so far, without header (for measuring).
+    // Bytes recorded so far, without header (for measuring); held-back lines are not counted.
     qsizetype recordedBytes() const { return m_out.body().size(); }
 
     // Object handles of the output DC, and their life in the handle table. Shared with the code
@@ -102,6 +108,8 @@ private:
         Mapping map;
         std::optional<QRectF> clip; // device units
         Emitted emitted;
+        QPoint current;                         // where the next lineTo starts
+        std::optional<QPoint> played{QPoint()}; // the position the recorded DC has; nullopt: not known
     };
     struct CachedObject {
         enum Kind { Pen, Brush, Font } kind;
@@ -111,6 +119,17 @@ private:
         std::uint32_t handle = 0;
         std::uint64_t lastUse = 0;
     };
+
+    // Line segments held back to be written as one record (start and end of each).
+    struct LineBatch {
+        std::vector<QPoint> ends;
+        QRect box; // logical, inclusive
+    };
+    // Writes the held-back segments; every other record is preceded by this.
+    void flushLines();
+    void writePolyPolyline(const LineBatch& batch);
+    // Writes the current position where the recorded DC does not have it yet.
+    void syncCurrentPosition();
 
     void usePen();
     void useBrush(const LogBrush& brush);
@@ -144,7 +163,8 @@ private:
     DcState m_dc;
     std::vector<DcState> m_saved;
     QRectF m_bounds; // device units
-    QPoint m_current;
+    LineBatch m_lines;
+    QList<int> m_advances; // of text drawn without advances, kept to spare an allocation a call
 
     friend class EmfEmbedder;
 };

@@ -363,6 +363,7 @@ void EmfEmbedder::run(const QByteArray& bytes) {
 void MetafileCanvas::stretchDraw(const QRect& r, const TMetafile& picture) {
     if (!open() || picture.isEmpty() || r.isEmpty())
         return;
+    syncCurrentPosition(); // the picture may draw from it
     EmfEmbedder(*this, r).run(picture.bytes());
     addBounds(QRectF(r));
 }
