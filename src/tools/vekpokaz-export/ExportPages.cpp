@@ -1,6 +1,7 @@
 // The exporter's page modes: compose the printout and write every requested page as soon as it is
 // finished (PDF, PNG, EMF, a thumbnail, or the text of the pages).
 #include "Export.h"
+#include "ExportPrint.h"
 #include "ExportText.h"
 #include "ExportWriters.h"
 
@@ -9,6 +10,7 @@
 #include "platform/Metafile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cstdio>
 #include <unistd.h>
 
@@ -69,9 +71,14 @@ WriterOptions writerOptions(const Options& o) {
 using PageAt = std::function<const TMetafile&(int)>;
 using WriterFactory = std::function<std::unique_ptr<PageWriter>(const PageAt&)>;
 
-// The writer for -o: thumbnail, EMF files, or sheets (PDF or PNG) in the chosen layout.
+// The writer for -o: thumbnail, EMF files, or sheets (PDF or PNG) in the chosen layout; for --print
+// sheets on the printer.
 std::unique_ptr<PageWriter> writerFor(const Options& o, const PageAt& pageAt) {
     const WriterOptions w = writerOptions(o);
+    if (!o.printer.isEmpty()) {
+        const PrintJob job{o.printer, o.copies, QFileInfo(o.input).completeBaseName()};
+        return makeSheetPageWriter(makePrinterSheets(w, job), w.layout, pageAt);
+    }
     if (o.thumbnail > 0)
         return makeThumbnailWriter(w);
     if (o.output.endsWith(u".emf", Qt::CaseInsensitive))
@@ -169,8 +176,6 @@ TMetafile readPicture(const QString& path) {
 } // namespace
 
 ExitCode exportPages(const Options& o) {
-    if (!o.printer.isEmpty())
-        return usage(u"--print: not yet supported"_s);
     if (o.mode != SheetMode::Normal && o.output.endsWith(u".emf", Qt::CaseInsensitive))
         return usage(u"--mode reduced and booklet need -o FILE.pdf or FILE.png"_s);
     return guarded([&] {

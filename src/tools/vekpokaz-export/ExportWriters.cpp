@@ -35,11 +35,12 @@ void playPage(QPainter& painter, const QRect& rect, const TMetafile& page, bool 
     DrawPage(painter, rect, page, mono);
 }
 
+} // namespace
+
 bool twoUp(const WriterOptions& options) {
     return options.layout != SheetLayout::Normal;
 }
 
-// Plays a side's pages into a sheet of the given size in device pixels.
 void drawSide(QPainter& painter, const WriterOptions& options, const SheetSide& side, QSize sheet,
               double dpiX, double dpiY) {
     if (!twoUp(options)) {
@@ -53,6 +54,8 @@ void drawSide(QPainter& painter, const WriterOptions& options, const SheetSide& 
     if (side.second)
         playPage(painter, right, *side.second, options.mono);
 }
+
+namespace {
 
 // Sheet size in millimetres: A4, landscape for the two-up layouts.
 QSizeF sheetMm(const WriterOptions& options) {

@@ -12,6 +12,8 @@
 #include <QString>
 #include <functional>
 #include <memory>
+
+class QPainter;
 #include <utility>
 
 namespace vek {
@@ -102,6 +104,13 @@ public:
     virtual void finish() {}
     virtual void discard() {}
 };
+
+// Plays a side's pages into a sheet of the given size in device pixels (PDF, PNG and the printer):
+// its page stretched into the margins, or its two pages into the halves of a landscape sheet.
+void drawSide(QPainter& painter, const WriterOptions& options, const SheetSide& side, QSize sheet,
+              double dpiX, double dpiY);
+// Whether the options' layout puts two pages on a landscape sheet.
+bool twoUp(const WriterOptions& options);
 
 // PDF: one sheet per side, the pages stretched into the margins, text kept as text.
 std::unique_ptr<SheetWriter> makePdfSheets(const WriterOptions& options);
