@@ -15,7 +15,7 @@ skip() {
   exit 77
 }
 [[ $(id -u) -eq 0 ]] || skip "a private cupsd with the cups-pdf backend needs root"
-for tool in cupsd lpadmin lpinfo lpstat pdfinfo pdftotext; do
+for tool in cupsd lpadmin lpinfo lpstat cupsaccept cupsreject pdfinfo pdftotext; do
   command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
 [[ -x /usr/lib/cups/backend/cups-pdf ]] || skip "the cups-pdf backend is not installed"
@@ -129,8 +129,17 @@ else
   grep -q 'Dachówka' "$work/job.txt" || fail "Polish letters survive the print run"
 fi
 
-# A page past the end is wrong usage and sends nothing.
-expect_eq "$(status_of "$exe" -q --print VekPdf --pages 9 "$sample")" 2 "page past the end"
+# A page list that fails after page 2 was drawn (page 9 is past the end) is wrong usage, and the
+# pages drawn so far are not sent.
+jobs_before=$(lpstat -W all -o VekPdf | wc -l)
+expect_eq "$(status_of "$exe" -q --print VekPdf --pages "2, 9" "$sample")" 2 "page past the end"
+expect_eq "$(lpstat -W all -o VekPdf | wc -l)" "$jobs_before" "jobs after a failed export"
+
+# A queue that refuses jobs: the failure is reported, never success.
+cupsreject VekPdf
+expect_eq "$(status_of "$exe" -q --print VekPdf --pages 1 "$sample")" 1 "refused job exit status"
+grep -q 'VekPdf' "$work/stderr" || fail "the refused job's message names the printer"
+cupsaccept VekPdf
 
 [[ $failures -eq 0 ]] || { echo "$failures check(s) failed" >&2; exit 1; }
 echo "print: all checks passed"

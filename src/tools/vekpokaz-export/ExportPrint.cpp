@@ -6,6 +6,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStringList>
+#include <cups/cups.h>
 
 using namespace Qt::StringLiterals;
 
@@ -57,16 +58,24 @@ public:
     void finish() override {
         if (!m_painter.isActive())
             return; // nothing was printed: no job
+        // Ending the painter hands the job to CUPS, whose answer the print engine drops: libcups
+        // keeps the status of that last request for this thread.
         if (!m_painter.end())
             fail(u"nie można wysłać zadania"_s);
         checkState();
+        if (cupsLastError() > IPP_STATUS_OK_CONFLICTING)
+            fail(u"CUPS odrzucił zadanie: "_s + QString::fromUtf8(cupsLastErrorString()));
     }
 
+    // The print engine cannot abort a job: ending the painter would send the pages made so far.
+    // Pointed at a server that does not exist, it sends nothing.
     void discard() override {
         if (!m_painter.isActive())
             return;
+        cupsSetServer("/nonexistent/vekpokaz-discarded-job");
         m_printer.abort();
         m_painter.end();
+        cupsSetServer(nullptr);
     }
 
 private:
