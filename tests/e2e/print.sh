@@ -19,14 +19,25 @@ for tool in cupsd lpadmin lpinfo lpstat cupsaccept cupsreject pdfinfo pdftotext;
   command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
 [[ -x /usr/lib/cups/backend/cups-pdf ]] || skip "the cups-pdf backend is not installed"
-[[ -w /etc/cups ]] || skip "/etc/cups (where cups-pdf reads its settings) is not writable"
+for dir in /etc/cups /var/spool/cups /var/cache /var/log; do
+  [[ -d $dir && -w $dir ]] || skip "$dir is not a writable folder"
+done
 
-# Everything of this run is private: folder, socket and cups-pdf instance are named after the pid,
-# so two runs at once (normal and sanitizer builds) never meet.
-work=$(mktemp -d /tmp/vekcups.XXXXXX)
-instance=vek$$
-pdfconf=/etc/cups/cups-pdf-$instance.conf
+# The private server keeps its files where Debian's AppArmor profile of cupsd lets it (under
+# /etc/cups, /var/spool/cups, /var/cache/cups, /run/cups, /var/log/cups), each named after this
+# run, so two runs at once (normal and sanitizer builds) never meet. cups-pdf keeps its own settings
+# and writes where they say; the printout is copied under a name of this run, which names the job
+# and so the PDF.
+id=vekprint$$
+etc=/etc/cups/$id
+spool=/var/spool/cups/$id
+cache=/var/cache/cups/$id
+state=/run/cups/$id
+logs=/var/log/cups/$id
+work=$(mktemp -d)
+title=faktura-$id
 cupsd_pid=
+pdf_out=
 cleanup() {
   local status=$?
   set +e
@@ -34,16 +45,17 @@ cleanup() {
     kill "$cupsd_pid" 2>/dev/null
     wait "$cupsd_pid" 2>/dev/null
   fi
-  rm -f "$pdfconf"
-  rm -rf "$work"
+  [[ -n $pdf_out ]] && find "$pdf_out" -maxdepth 1 -name "$title[^0-9]*.pdf" -delete 2>/dev/null
+  rm -rf "$etc" "$spool" "$cache" "$state" "$state.sock" "$logs"-*_log "$work"
   exit "$status"
 }
 trap cleanup EXIT
-chmod 755 "$work" # filters run as lp and read the spooled job
-mkdir -p "$work/etc/ppd" "$work/spool/tmp" "$work/cache" "$work/state" "$work/log" "$work/out" "$work/pdfspool"
-chmod 1777 "$work/spool/tmp"
-cat >"$work/etc/cupsd.conf" <<EOF
-Listen $work/cups.sock
+mkdir -p "$etc/ppd" "$spool/tmp" "$cache" "$state" /var/log/cups
+chmod 755 /run/cups "$spool"
+chmod 1777 "$spool/tmp" # filters run as lp
+cp "$sample" "$work/$title.wyd"
+cat >"$etc/cupsd.conf" <<EOF
+Listen $state.sock
 LogLevel info
 ErrorPolicy abort-job
 Browsing No
@@ -54,30 +66,31 @@ DefaultAuthType None
   Allow all
 </Location>
 EOF
-cat >"$work/etc/cups-files.conf" <<EOF
-ServerRoot $work/etc
-RequestRoot $work/spool
-TempDir $work/spool/tmp
-CacheDir $work/cache
-StateDir $work/state
-ErrorLog $work/log/error_log
-AccessLog $work/log/access_log
-PageLog $work/log/page_log
+cat >"$etc/cups-files.conf" <<EOF
+ServerRoot $etc
+RequestRoot $spool
+TempDir $spool/tmp
+CacheDir $cache
+StateDir $state
+Printcap $state/printcap
+ErrorLog $logs-error_log
+AccessLog $logs-access_log
+PageLog $logs-page_log
 User lp
 Group lp
 SystemGroup root
 FileDevice No
 EOF
-cat >"$pdfconf" <<EOF
-Out $work/out
-AnonDirName $work/out
-Spool $work/pdfspool
-TitlePref 1
-Label 0
-EOF
-export CUPS_SERVER=$work/cups.sock
 
-cupsd -f -c "$work/etc/cupsd.conf" -s "$work/etc/cups-files.conf" >"$work/log/cupsd.out" 2>&1 &
+# Where cups-pdf writes the jobs of this user (its Out setting, by default in its spool folder).
+pdf_out=$(sed -n 's/^[[:space:]]*Out[[:space:]]\+//p' /etc/cups/cups-pdf.conf 2>/dev/null | tail -n 1)
+pdf_out=${pdf_out:-'/var/spool/cups-pdf/${USER}'}
+home=$(getent passwd "$(id -un)" | cut -d: -f6)
+pdf_out=${pdf_out//'${HOME}'/$home}
+pdf_out=${pdf_out//'${USER}'/$(id -un)}
+export CUPS_SERVER=$state.sock
+
+cupsd -f -c "$etc/cupsd.conf" -s "$etc/cups-files.conf" >"$work/cupsd.out" 2>&1 &
 cupsd_pid=$!
 for _ in $(seq 50); do
   lpstat -r >/dev/null 2>&1 && break
@@ -85,7 +98,7 @@ for _ in $(seq 50); do
   sleep 0.2
 done
 if ! lpstat -r >/dev/null 2>&1; then
-  cat "$work/log/cupsd.out" "$work/log/error_log" >&2 2>/dev/null || true
+  cat "$work/cupsd.out" "$logs-error_log" >&2 2>/dev/null || true
   skip "cupsd did not start"
 fi
 
@@ -97,7 +110,7 @@ status_of() { set +e; "$@" >"$work/stdout" 2>"$work/stderr"; local s=$?; set -e;
 # The queue: cups-pdf's own PPD; poppler's cairo renderer keeps the text of the job searchable.
 model=$(lpinfo -m | awk '/CUPS-PDF_opt\.ppd/ {print $1; exit}')
 [[ -n $model ]] || skip "lpinfo -m lists no CUPS-PDF driver"
-lpadmin -p VekPdf -v "cups-pdf:/$instance" -m "$model" -E -o PageSize=A4 \
+lpadmin -p VekPdf -v cups-pdf:/ -m "$model" -E -o PageSize=A4 \
   -o pdftops-renderer-default=pdftocairo 2>/dev/null || skip "lpadmin could not add the cups-pdf queue"
 
 # An unknown printer: exit 1, its name and the known printers in the message, no job.
@@ -106,22 +119,22 @@ grep -q 'NieMaTakiej' "$work/stderr" || fail "the message names the unknown prin
 grep -q 'VekPdf' "$work/stderr" || fail "the message lists the known printers"
 
 # Page 2 in two copies.
-expect_eq "$(status_of "$exe" -q --print VekPdf --pages 2 --copies 2 "$sample")" 0 "print exit status"
+expect_eq "$(status_of "$exe" -q --print VekPdf --pages 2 --copies 2 "$work/$title.wyd")" 0 "print exit status"
 cat "$work/stderr" >&2
 pdf=
 for _ in $(seq 120); do
-  pdf=$(find "$work/out" -name '*.pdf' -print -quit)
+  pdf=$(find "$pdf_out" -maxdepth 1 -name "$title[^0-9]*.pdf" -print -quit 2>/dev/null)
   [[ -n $pdf ]] && ! lpstat -o VekPdf 2>/dev/null | grep -q . && break
   sleep 0.5
 done
 if [[ -z $pdf ]]; then
-  fail "no PDF came out of the queue"
-  tail -n 30 "$work/log/error_log" >&2 || true
+  fail "no PDF named $title came out of the queue into $pdf_out"
+  tail -n 30 "$logs-error_log" >&2 || true
 else
   info=$(pdfinfo "$pdf")
   expect_eq "$(sed -n 's/^Pages: *//p' <<<"$info")" 2 "pages of two copies of one page"
   grep -q 'Page size: *595.* x 84[12].* pts (A4)' <<<"$info" || fail "the sheets are A4"
-  grep -q '^Title: *(\?faktura)\?$' <<<"$info" || fail "the job is named after the printout"
+  grep -q "^Title: *(\\?$title)\\?\$" <<<"$info" || fail "the job is named after the printout"
   pdftotext "$pdf" "$work/job.txt"
   grep -q 'Strona 2' "$work/job.txt" || fail "page 2 was printed"
   grep -q 'Strona 1' "$work/job.txt" && fail "page 1 was printed too"
