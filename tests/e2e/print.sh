@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Real print jobs of vekpokaz-export --print: a private CUPS server (its own folders and socket in a
-# temporary folder) with a cups-pdf queue receives the job; the PDF that comes out is checked with
-# poppler-utils. Exits 77 (skipped) when CUPS cannot be started on this machine.
+# Real print jobs of vekpokaz-export --print: a private CUPS server (its own settings, spool and
+# socket, named after the run) with a cups-pdf queue receives the jobs; the PDF that comes out is
+# checked with poppler-utils. Exits 77 (skipped) when CUPS cannot be started on this machine.
 # Usage: print.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1
@@ -107,6 +107,17 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 expect_eq() { [[ "$1" == "$2" ]] || fail "$3: expected '$2', got '$1'"; }
 status_of() { set +e; "$@" >"$work/stdout" 2>"$work/stderr"; local s=$?; set -e; echo $s; }
 
+# The PDF cups-pdf made of this run's job, once the queue is empty (at most a minute); empty if none.
+wait_for_pdf() {
+  local found=
+  for _ in $(seq 120); do
+    found=$(find "$pdf_out" -maxdepth 1 -name "$title[^0-9]*.pdf" -print -quit 2>/dev/null)
+    [[ -n $found ]] && ! lpstat -o VekPdf 2>/dev/null | grep -q . && break
+    sleep 0.5
+  done
+  echo "$found"
+}
+
 # The queue: cups-pdf's own PPD; poppler's cairo renderer keeps the text of the job searchable.
 model=$(lpinfo -m | awk '/CUPS-PDF_opt\.ppd/ {print $1; exit}')
 [[ -n $model ]] || skip "lpinfo -m lists no CUPS-PDF driver"
@@ -121,12 +132,7 @@ grep -q 'VekPdf' "$work/stderr" || fail "the message lists the known printers"
 # Page 2 in two copies.
 expect_eq "$(status_of "$exe" -q --print VekPdf --pages 2 --copies 2 "$work/$title.wyd")" 0 "print exit status"
 cat "$work/stderr" >&2
-pdf=
-for _ in $(seq 120); do
-  pdf=$(find "$pdf_out" -maxdepth 1 -name "$title[^0-9]*.pdf" -print -quit 2>/dev/null)
-  [[ -n $pdf ]] && ! lpstat -o VekPdf 2>/dev/null | grep -q . && break
-  sleep 0.5
-done
+pdf=$(wait_for_pdf)
 if [[ -z $pdf ]]; then
   fail "no PDF named $title came out of the queue into $pdf_out"
   tail -n 30 "$logs-error_log" >&2 || true
@@ -140,6 +146,20 @@ else
   grep -q 'Strona 1' "$work/job.txt" && fail "page 1 was printed too"
   grep -q 'Razem' "$work/job.txt" || fail "the totals of page 2 are there"
   grep -q 'Dachówka' "$work/job.txt" || fail "Polish letters survive the print run"
+fi
+
+# Two pages side by side on one landscape sheet (the printer turns it onto its portrait paper), in
+# black and white.
+find "$pdf_out" -maxdepth 1 -name "$title[^0-9]*.pdf" -delete
+expect_eq "$(status_of "$exe" -q --print VekPdf --mode reduced --mono "$work/$title.wyd")" 0 "reduced print exit status"
+pdf=$(wait_for_pdf)
+if [[ -z $pdf ]]; then
+  fail "no PDF of the reduced job came out of the queue"
+else
+  expect_eq "$(pdfinfo "$pdf" | sed -n 's/^Pages: *//p')" 1 "sheets of two pages side by side"
+  pdftotext "$pdf" "$work/reduced.txt"
+  grep -q 'Strona 1' "$work/reduced.txt" && grep -q 'Strona 2' "$work/reduced.txt" ||
+    fail "both pages are on the reduced sheet"
 fi
 
 # A page list that fails after page 2 was drawn (page 9 is past the end) is wrong usage, and the
