@@ -38,9 +38,11 @@ public:
         m_printer.setCopyCount(job.copies);
         m_printer.setColorMode(options.mono ? QPrinter::GrayScale : QPrinter::Color);
         m_printer.setFullPage(true); // device pixels measured from the paper edges
-        const auto orientation = twoUp(options) ? QPageLayout::Landscape : QPageLayout::Portrait;
-        if (!m_printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), orientation, QMarginsF())))
+        // The printer keeps its own unprintable margins; the sheet is measured from the paper edges
+        // all the same.
+        if (!m_printer.setPageSize(QPageSize(QPageSize::A4)))
             fail(u"nie można ustawić arkusza A4"_s);
+        m_printer.setPageOrientation(twoUp(options) ? QPageLayout::Landscape : QPageLayout::Portrait);
     }
 
     void side(int, const SheetSide& side) override {
