@@ -149,17 +149,7 @@ WGroup fakturaTotals(qint64 net) {
 // ---- technical description ----
 
 QByteArray rtfText(const QString& text) {
-    QByteArray out;
-    for (const char c : cp(text)) {
-        const auto b = uchar(c);
-        if (b >= 0x80)
-            out += "\\'" + QByteArray::number(b, 16);
-        else if (c == '\\' || c == '{' || c == '}')
-            out += QByteArray(1, '\\') + c;
-        else
-            out += c;
-    }
-    return out;
+    return rtfEscape(text);
 }
 
 // A chapter of rich text: a bold coloured heading per subsection and justified paragraphs, with

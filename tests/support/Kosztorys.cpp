@@ -268,15 +268,7 @@ QByteArray rtfParagraphs(const QStringList& paragraphs) {
                      "{\\colortbl;\\red0\\green0\\blue0;\\red0\\green48\\blue128;}\\f0\\fs18 ";
     for (const QString& p : paragraphs) {
         out += "\\pard\\qj ";
-        for (const char c : cp(p)) {
-            const auto b = uchar(c);
-            if (b >= 0x80)
-                out += "\\'" + QByteArray::number(b, 16);
-            else if (c == '\\' || c == '{' || c == '}')
-                out += QByteArray(1, '\\') + c;
-            else
-                out += c;
-        }
+        out += rtfEscape(p);
         out += "\\par\n";
     }
     return out + "}";

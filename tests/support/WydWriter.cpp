@@ -215,6 +215,20 @@ WStyle nominalStyle(QByteArray name, QByteArray font, qint32 charsPerLine, quint
     return s;
 }
 
+QByteArray rtfEscape(const QString& text) {
+    QByteArray out;
+    for (const char c : cp(text)) {
+        const auto b = uchar(c);
+        if (b >= 0x80)
+            out += "\\'" + QByteArray::number(b, 16);
+        else if (c == '\\' || c == '{' || c == '}')
+            out += QByteArray(1, '\\') + c;
+        else
+            out += c;
+    }
+    return out;
+}
+
 QByteArray money(qint64 grosze) {
     QString digits = QString::number(grosze / 100);
     for (qsizetype i = digits.size() - 3; i > 0; i -= 3)

@@ -122,6 +122,8 @@ WField ruleField(quint8 lineStyle, QByteArray style, qint32 left, qint32 width);
 // A style sized by its characters per line as the composer expects (84 lines per page).
 WStyle nominalStyle(QByteArray name, QByteArray font, qint32 charsPerLine, quint8 fontStyle = 0,
                     qint32 color = 0);
+// Text as RTF characters: Windows-1250 bytes, \'xx above 127, braces and backslashes escaped.
+QByteArray rtfEscape(const QString& text);
 // "12 345,67" from grosze, Windows-1250.
 QByteArray money(qint64 grosze);
 
