@@ -1,5 +1,7 @@
 #include "kit/KitFonts.h"
 
+#include "platform/GdiFont.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <array>
@@ -10,36 +12,15 @@ namespace {
 
 const QString marlettFamily = QStringLiteral("Marlett");
 
-struct FaceMap {
-    const char16_t* from;
-    const char16_t* to;
-};
-
-// Faces of the old windows and the metric-compatible or look-alike faces that stand in for them.
-constexpr std::array<FaceMap, 11> faceMap{{
-    {u"ms sans serif", u"Liberation Sans"},
-    {u"microsoft sans serif", u"Liberation Sans"},
-    {u"tahoma", u"DejaVu Sans"},
-    {u"small fonts", u"DejaVu Sans Condensed"},
-    {u"arial", u"Liberation Sans"},
-    {u"helvetica", u"Liberation Sans"},
-    {u"times new roman", u"Liberation Serif"},
-    {u"courier new", u"Liberation Mono"},
-    {u"courier", u"Liberation Mono"},
-    {u"ms serif", u"Liberation Serif"},
-    {u"system", u"Liberation Sans"},
-}};
-
 } // namespace
 
 QString kitFaceFor(const QString& face) {
-    const QString key = face.trimmed().toLower();
-    for (const FaceMap& m : faceMap) {
-        if (key == QStringView(m.from)) {
-            return QString::fromUtf16(m.to);
-        }
-    }
-    return face;
+    // Small Fonts captions of the old windows read best in a condensed face; the other faces
+    // stand in as they do on printout pages.
+    if (face.trimmed().compare(u"small fonts", Qt::CaseInsensitive) == 0)
+        return QStringLiteral("DejaVu Sans Condensed");
+    const QString substitute = GdiFont::substituteFor(face);
+    return substitute.isEmpty() ? face : substitute;
 }
 
 bool isMarlettFont(const QFont& font) {

@@ -89,14 +89,21 @@ constexpr double kMaxEm = 16384;
 
 } // namespace
 
-QString GdiFont::familyFor(const QString& faceName) {
+QString GdiFont::substituteFor(const QString& faceName) {
     const QString key = faceName.trimmed().toLower();
-    if (key.isEmpty())
-        return QString::fromUtf16(kDefaultFamily);
     for (const FaceAlias& a : kAliases) {
         if (key == QStringView(a.windowsFace))
             return QString::fromUtf16(a.family);
     }
+    return {};
+}
+
+QString GdiFont::familyFor(const QString& faceName) {
+    const QString key = faceName.trimmed().toLower();
+    if (key.isEmpty())
+        return QString::fromUtf16(kDefaultFamily);
+    if (const QString substitute = substituteFor(faceName); !substitute.isEmpty())
+        return substitute;
     // A face that is installed under its own name is used as it is.
     const QString exact = QFontInfo(QFont(faceName)).family();
     if (exact.compare(faceName.trimmed(), Qt::CaseInsensitive) == 0)

@@ -25,6 +25,8 @@ public:
     static std::shared_ptr<const GdiFont> get(const LogFont& lf);
     // The family fontconfig is asked for in place of a Windows face name.
     static QString familyFor(const QString& faceName);
+    // The installed family that stands in for a known Windows face; empty for any other name.
+    static QString substituteFor(const QString& faceName);
 
     const LogFont& logFont() const { return m_lf; }
     // The Qt font to paint with, pixel size in logical units (the em rounded to whole pixels),
