@@ -22,6 +22,7 @@ QRectF boxAt(const EmfRecord& r, std::int64_t off) {
 constexpr std::uint32_t kEtoNoRect = 0x100;
 constexpr std::uint32_t kEtoSmallChars = 0x200;
 constexpr std::int64_t kMaxRegionRects = 1 << 14; // more is no drawing but a way to stall the union below
+constexpr std::int64_t kMaxRegionCoord = std::int64_t(1) << 28;
 
 } // namespace
 
@@ -254,7 +255,13 @@ bool EmfPlayback::readRegion(const EmfRecord& r, std::int64_t off, std::int64_t 
     QRegion region;
     for (std::int64_t i = 0; i < count; ++i) {
         const std::int64_t at = off + headerSize + 16 * i;
-        const QRect rc(QPoint(r.i32(at), r.i32(at + 4)), QPoint(r.i32(at + 8) - 1, r.i32(at + 12) - 1));
+        // RECTL's right and bottom are exclusive, QRect's inclusive; far-out edges are held where
+        // QRect's arithmetic cannot overflow.
+        const auto edge = [&](std::int64_t at2, int minus) {
+            return int(std::clamp<std::int64_t>(std::int64_t(r.i32(at2)) - minus, -kMaxRegionCoord,
+                                                kMaxRegionCoord));
+        };
+        const QRect rc(QPoint(edge(at, 0), edge(at + 4, 0)), QPoint(edge(at + 8, 1), edge(at + 12, 1)));
         if (rc.isValid())
             region += rc;
     }

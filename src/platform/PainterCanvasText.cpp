@@ -3,12 +3,14 @@
 #include "PainterCanvas.h"
 
 #include <QGlyphRun>
+#include <QPainterPath>
 #include <cmath>
 
 namespace vek {
 namespace {
 
 constexpr double kMaxDeviceEm = 20000; // larger text is no text: skip it rather than rasterise it
+constexpr double kMaxGlyphAspect = 64; // glyphs stretched further are drawn as outlines
 
 } // namespace
 
@@ -85,9 +87,19 @@ void PainterDC::extTextOut(QPointF ref, unsigned options, const QRectF* rect, QS
         textToDevice.scale(stretch, 1);
         textToDevice = textToDevice * m;
     }
-    if (std::abs(font->emSize() * std::sqrt(std::abs(textToDevice.determinant()))) > kMaxDeviceEm * stretch)
-        return;
     applyTransform(textToDevice * m_deviceToPainter);
+    // FreeType can fail to rasterise a glyph squeezed into a sliver, and Qt then copies from a
+    // null bitmap; such text is filled as outlines instead, and text too large is skipped.
+    // The glyph's largest and (at least) smallest extent on the device: the norm of the linear
+    // part bounds its largest singular value, the determinant over it the smallest.
+    const QTransform dt = m_painter.deviceTransform();
+    const double norm =
+        std::sqrt(dt.m11() * dt.m11() + dt.m12() * dt.m12() + dt.m21() * dt.m21() + dt.m22() * dt.m22());
+    const double emMax = font->emSize() * norm;
+    const double emMin = norm > 0 ? font->emSize() * std::abs(dt.determinant()) / norm : 0;
+    if (emMax > kMaxDeviceEm || !std::isfinite(emMax))
+        return;
+    const bool asOutlines = emMin < 1 || emMax > kMaxGlyphAspect * emMin;
 
     if (m_s.bkMode == OPAQUE) {
         const QRectF cell(x0 * posScaleX, baseline - font->ascent(), total * posScaleX, font->height());
@@ -131,8 +143,15 @@ void PainterDC::extTextOut(QPointF ref, unsigned options, const QRectF* rect, QS
     run.setRawData(m_glyphs.data(), m_positions.data(), int(g));
     run.setUnderline(font->logFont().underline != 0);
     run.setStrikeOut(font->logFont().strikeOut != 0);
-    m_painter.setPen(toQColor(m_s.textColor));
-    m_painter.drawGlyphRun(QPointF(0, 0), run);
+    if (asOutlines) {
+        QPainterPath outlines;
+        for (qsizetype i = 0; i < g; ++i)
+            outlines.addPath(raw.pathForGlyph(m_glyphs[i]).translated(m_positions[i]));
+        m_painter.fillPath(outlines, toQColor(m_s.textColor));
+    } else {
+        m_painter.setPen(toQColor(m_s.textColor));
+        m_painter.drawGlyphRun(QPointF(0, 0), run);
+    }
     if (clipped)
         applyClip();
 }

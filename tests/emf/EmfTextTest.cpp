@@ -90,3 +90,25 @@ TEST(EmfText, VerticalAdvancesMoveLaterCharactersUp) {
     ASSERT_FALSE(i.isEmpty());
     EXPECT_LT(i.top(), h.top());
 }
+
+TEST(EmfText, TextSqueezedToASliverIsFilledAsOutlines) {
+    // A mapping 400 times wider than tall squeezes glyphs until FreeType cannot rasterise some of
+    // them; the text must still draw, as outlines, and glyph indexes past the font are harmless.
+    const QImage img = paint([](PainterCanvas& c) {
+        c.setMapMode(MM_ANISOTROPIC);
+        c.setWindowExt(QSize(10000, 10000));
+        c.setViewportExt(QSize(4000000, 10000));
+        c.selectFont(arial(-100));
+        c.extTextOut(0, 200, 0, nullptr, u"WWWWWW", nullptr);
+        // And a shear that lays the glyph's two axes almost on one line.
+        c.dc().setMapMode(MM_TEXT);
+        c.dc().setWorldTransform(QTransform(4, 0, 1, 0.002, 0, 0));
+        c.dc().extTextOut(QPointF(0, 50000), 0, nullptr, u"Kk", nullptr, false, true);
+        c.dc().setWorldTransform(QTransform());
+        c.setMapMode(MM_ANISOTROPIC);
+        const char16_t glyphs[] = {512, 40, 41, 0xFFFF};
+        c.dc().extTextOut(QPointF(0, 300), ETO_GLYPH_INDEX, nullptr, QStringView(glyphs, 4), nullptr, false,
+                          true);
+    });
+    EXPECT_GT(inkPixels(img), 0);
+}
