@@ -10,7 +10,7 @@ namespace vek {
 namespace {
 
 constexpr double kMaxDeviceEm = 20000; // larger text is no text: skip it rather than rasterise it
-constexpr double kMaxGlyphAspect = 64; // glyphs stretched further are drawn as outlines
+constexpr double kMaxGlyphAspect = 16; // glyphs stretched further are drawn as outlines
 
 } // namespace
 
@@ -88,18 +88,19 @@ void PainterDC::extTextOut(QPointF ref, unsigned options, const QRectF* rect, QS
         textToDevice = textToDevice * m;
     }
     applyTransform(textToDevice * m_deviceToPainter);
-    // FreeType can fail to rasterise a glyph squeezed into a sliver, and Qt then copies from a
-    // null bitmap; such text is filled as outlines instead, and text too large is skipped.
-    // The glyph's largest and (at least) smallest extent on the device: the norm of the linear
-    // part bounds its largest singular value, the determinant over it the smallest.
+    // FreeType can fail to rasterise a glyph squeezed far out of proportion (seen from about
+    // 128:1), and Qt then copies from a null bitmap; such text is filled as outlines instead,
+    // and text too large is skipped. The glyph's largest and (at most) smallest extent on the
+    // device: the norm of the linear part bounds its largest singular value, the determinant
+    // over it the smallest.
     const QTransform dt = m_painter.deviceTransform();
     const double norm =
         std::sqrt(dt.m11() * dt.m11() + dt.m12() * dt.m12() + dt.m21() * dt.m21() + dt.m22() * dt.m22());
     const double emMax = font->emSize() * norm;
     const double emMin = norm > 0 ? font->emSize() * std::abs(dt.determinant()) / norm : 0;
-    if (emMax > kMaxDeviceEm || !std::isfinite(emMax))
+    if (!(emMax > 0 && emMax <= kMaxDeviceEm))
         return;
-    const bool asOutlines = emMin < 1 || emMax > kMaxGlyphAspect * emMin;
+    const bool asOutlines = emMax > kMaxGlyphAspect * emMin;
 
     if (m_s.bkMode == OPAQUE) {
         const QRectF cell(x0 * posScaleX, baseline - font->ascent(), total * posScaleX, font->height());
