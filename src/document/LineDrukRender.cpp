@@ -119,10 +119,14 @@ const GdiFontPtr& TStyl::GetFont() {
         QRect box(0, 0, 1000, 1000);
         const int Ht = DrawText(canvas, probe, box, kFitProbe);
         // A face whose digits are wider or taller than the style's cell is shrunk; never enlarged.
-        if (10 * W < Wt || H < Ht) {
-            if (10 * W < Wt)
+        // Only a real cell is measured against: a damaged style's negative size would "shrink" by
+        // its own square.
+        const bool tooWide = W > 0 && 10 * W < Wt;
+        const bool tooTall = H > 0 && H < Ht;
+        if (tooWide || tooTall) {
+            if (tooWide)
                 W = int(std::trunc(double(W) * (10.0 * W) / Wt));
-            if (H < Ht)
+            if (tooTall)
                 H = int(std::trunc(double(H) * H / Ht));
             Font = GdiFont::get(styleLogFont(*this, W, H));
         }

@@ -219,6 +219,15 @@ TEST(Compose, DamagedValuesComposeWithoutOverflow) {
     p.lineSpacing = 1e30f;
     Loaded far(p);
     EXPECT_LE(far.compose().size(), 3u);
+
+    // Negative cells are no cells: the digits probe must not "shrink" them by their own square.
+    p.lineSpacing = 0;
+    for (float size : {-1e9f, -3.5f}) {
+        p.styles[0].charHeight = size;
+        p.styles[0].charWidth = size;
+        Loaded negative(p);
+        EXPECT_FALSE(negative.compose().empty());
+    }
 }
 
 // Met just below repeated headers, a kept-whole group taller than a page leaves a page holding
