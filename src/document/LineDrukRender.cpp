@@ -193,13 +193,20 @@ void drawPicture(TPole& field, int top) {
     field.DrawnHeight = height;
 }
 
-void dashes(GdiCanvas& canvas, int left, int right, int y, int dash, int space) {
+void dashes(GdiCanvas& canvas, int left, int right, int y, int dash, int space, int pageWidth) {
     // A dash never shorter than one pixel: a style without measurable digits would loop forever.
     dash = std::max(dash, 1);
-    for (int x = left; x < right; x += dash + space) {
-        const int d = std::min(dash, right - x);
-        canvas.moveTo(x, y);
-        canvas.lineTo(x + d, y);
+    const std::int64_t step = std::int64_t(dash) + std::max(space, 0);
+    // Only the dashes that reach the page are drawn, in their places: a damaged rule far wider
+    // than the page would otherwise write millions of segments nobody sees.
+    std::int64_t x = left;
+    if (x + dash < 0)
+        x += (-x - dash) / step * step;
+    const std::int64_t end = std::min(right, pageWidth);
+    for (; x < end; x += step) {
+        const std::int64_t d = std::min<std::int64_t>(dash, right - x);
+        canvas.moveTo(int(x), y);
+        canvas.lineTo(int(x + d), y);
     }
 }
 
@@ -228,12 +235,13 @@ void drawRule(TPole& field, int top) {
     case 2: {
         style.GetTextHeight(); // ZeroWidth is measured with the text height
         const int D = int(std::nearbyint(style.ZeroWidth * 1.4));
+        const int pageWidth = doc.MmToPxX(kPageWidthMm);
         if (field.LineStyle == 2) {
-            dashes(canvas, left, right, mid - gap, D, 0);
-            dashes(canvas, left, right, mid + gap, D, 0);
+            dashes(canvas, left, right, mid - gap, D, 0, pageWidth);
+            dashes(canvas, left, right, mid + gap, D, 0, pageWidth);
         } else {
             const int dash = int(std::nearbyint(D * 0.65));
-            dashes(canvas, left, right, mid, dash, int(std::nearbyint(dash * 0.35)));
+            dashes(canvas, left, right, mid, dash, int(std::nearbyint(dash * 0.35)), pageWidth);
         }
         break;
     }

@@ -166,6 +166,22 @@ TEST(Render, RuleStyles) {
     EXPECT_EQ(shortRule[0].x2(), 45 + 3);
 }
 
+// Damaged rules far wider than the page, on either side, are dashed only where the page is.
+TEST(Render, DashedRulesFarWiderThanThePageStopAtItsEdges) {
+    WField wide = rule(1, 2'000'000'000);
+    WField fromFarLeft = rule(2, 2'100'000'000);
+    fromFarLeft.left = -2'000'000'000;
+    for (const WField& f : {wide, fromFarLeft}) {
+        const auto lines = drawnLines(firstPage(oneLine({f})));
+        ASSERT_FALSE(lines.empty());
+        EXPECT_LT(lines.size(), 2000u);
+        for (const QLine& l : lines) {
+            EXPECT_LT(l.x1(), 1429);
+            EXPECT_GT(l.x2(), -50);
+        }
+    }
+}
+
 // An unknown rule style draws nothing but the line still takes its height.
 TEST(Render, UnknownRuleStyleStillAdvances) {
     WSection root;
