@@ -1,47 +1,29 @@
 // Fuzzes composition: a body the reader accepts is laid out into page metafiles and the first
 // page is played back. Whatever the sizes, styles and kinds, composing must end, stay in bounds
 // and hand out pages that play. Inputs are taken as decompressed bodies, as in the reader target.
+#include "FuzzSupport.h"
 #include "document/LineDruk.h"
 #include "platform/EmfPlayer.h"
-#include "platform/GdiFont.h"
 #include "platform/InflateStream.h"
 
 #include <QBuffer>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <zlib.h>
 
 namespace {
 
 constexpr int kMaxPages = 30; // enough to reach repeated headers and page breaks of every kind
 
-QByteArray compressed(const uint8_t* data, size_t size) {
-    uLongf out = compressBound(uLong(size));
-    QByteArray z(qsizetype(out), Qt::Uninitialized);
-    compress2(reinterpret_cast<Bytef*>(z.data()), &out, data, uLong(size), 1);
-    z.resize(qsizetype(out));
-    return z;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    static QGuiApplication app(*argc, *argv);
-    // The shared font cache outlives Qt's font engine storage at exit; end the process before
-    // static destructors run, as the fuzzer's own work is done by then.
-    vek::GdiFont::get(vek::LogFont{});
-    std::atexit([] { std::_Exit(0); });
+    vek::fuzz::startGuiApplication(argc, argv);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QBuffer buf;
-    buf.setData(compressed(data, size));
+    buf.setData(vek::fuzz::compressed(data, size));
     buf.open(QIODevice::ReadOnly);
     vek::TMLineWydruk doc;
     try {

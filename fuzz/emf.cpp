@@ -1,22 +1,13 @@
 // Fuzzes the EMF player: arbitrary bytes played into a small image, in colour and in black and
 // white. Playback must never read out of bounds, loop or allocate without limit.
+#include "FuzzSupport.h"
 #include "platform/EmfPlayer.h"
-#include "platform/GdiFont.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    static QGuiApplication app(*argc, *argv);
-    // The shared font cache outlives Qt's font engine storage at exit; end the process before
-    // static destructors run, as the fuzzer's own work is done by then.
-    vek::GdiFont::get(vek::LogFont{});
-    std::atexit([] { std::_Exit(0); });
+    vek::fuzz::startGuiApplication(argc, argv);
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // Fuzzes the printout reader. An input that begins with "VEKTA" is a whole .wyd file (header check,
 // zlib, body); any other input is taken as a decompressed body and compressed here first, so the
 // fuzzer works on the records rather than on deflate data.
+#include "FuzzSupport.h"
 #include "document/LineDruk.h"
 #include "platform/InflateStream.h"
 
@@ -8,25 +9,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <zlib.h>
-
-namespace {
-
-QByteArray compressed(const uint8_t* data, size_t size) {
-    uLongf out = compressBound(uLong(size));
-    QByteArray z(qsizetype(out), Qt::Uninitialized);
-    compress2(reinterpret_cast<Bytef*>(z.data()), &out, data, uLong(size), 1);
-    z.resize(qsizetype(out));
-    return z;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool whole = size >= 5 && std::memcmp(data, "VEKTA", 5) == 0;
     QBuffer buf;
     buf.setData(whole ? QByteArray(reinterpret_cast<const char*>(data), qsizetype(size))
-                      : compressed(data, size));
+                      : vek::fuzz::compressed(data, size));
     buf.open(QIODevice::ReadOnly);
     vek::TMLineWydruk doc;
     try {
