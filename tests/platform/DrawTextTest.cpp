@@ -1,66 +1,15 @@
 // DrawText: line breaking, placement and measuring with the Windows rules, checked on a canvas that
 // records the text calls. Courier New at -20 has advances of 12 and a text height of 23.
 #include "platform/DrawText.h"
+#include "support/RecordingCanvas.h"
 
 #include <gtest/gtest.h>
 
 using namespace vek;
+using namespace vek::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-struct TextCall {
-    int x, y;
-    unsigned options;
-    QString text;
-    QList<int> dx;
-};
-
-class RecordingCanvas : public GdiCanvas {
-public:
-    QList<TextCall> texts;
-    int lines = 0;
-
-    int logPixelsX() const override { return 96; }
-    int logPixelsY() const override { return 96; }
-    void selectFont(GdiFontPtr f) override { m_font = std::move(f); }
-    GdiFontPtr font() const override { return m_font; }
-    void selectPen(const LogPen& p) override { m_pen = p; }
-    LogPen pen() const override { return m_pen; }
-    void selectBrush(const LogBrush& b) override { m_brush = b; }
-    LogBrush brush() const override { return m_brush; }
-    void setTextColor(ColorRef c) override { m_color = c; }
-    ColorRef textColor() const override { return m_color; }
-    void setBkMode(int) override {}
-    void setBkColor(ColorRef) override {}
-    void moveTo(int, int) override {}
-    void lineTo(int, int) override { ++lines; }
-    void polyline(const QList<QPoint>&) override {}
-    void rectangle(const QRect&) override {}
-    void fillRect(const QRect&, ColorRef) override {}
-    void extTextOut(int x, int y, unsigned options, const QRect*, QStringView text, const int* dx) override {
-        TextCall c{x, y, options, text.toString(), {}};
-        for (qsizetype i = 0; dx && i < text.size(); ++i)
-            c.dx.append(dx[i]);
-        texts.append(c);
-    }
-    void stretchDraw(const QRect&, const TMetafile&) override {}
-    void stretchImage(const QRect&, const QImage&) override {}
-    int saveDC() override { return 1; }
-    void restoreDC(int) override {}
-    void setMapMode(int) override {}
-    void setWindowOrg(QPoint) override {}
-    void setWindowExt(QSize) override {}
-    void setViewportOrg(QPoint) override {}
-    void setViewportExt(QSize) override {}
-    void intersectClipRect(const QRect&) override {}
-
-private:
-    GdiFontPtr m_font;
-    LogPen m_pen;
-    LogBrush m_brush;
-    ColorRef m_color = 0;
-};
 
 class DrawTextTest : public ::testing::Test {
 protected:
@@ -73,7 +22,7 @@ protected:
     }
     QStringList drawnTexts() const {
         QStringList out;
-        for (const TextCall& c : canvas.texts)
+        for (const TextRun& c : canvas.runs)
             out.append(c.text);
         return out;
     }
@@ -90,21 +39,21 @@ TEST_F(DrawTextTest, WordBreakKeepsFittingBlanksAndSkipsOneAtTheNextLine) {
     const int h = DrawText(canvas, u"alpha beta gamma delta", r, DT_NOPREFIX | DT_NOCLIP | DT_WORDBREAK);
     EXPECT_EQ(drawnTexts(), QStringList({u"alpha beta"_s, u"gamma "_s, u"delta"_s}));
     EXPECT_EQ(h, 3 * lh);
-    ASSERT_EQ(canvas.texts.size(), 3);
-    EXPECT_EQ(canvas.texts[1].y, lh);
-    EXPECT_EQ(canvas.texts[1].dx, QList<int>(6, 12));
-    EXPECT_EQ(canvas.texts[0].options, 0u);
+    ASSERT_EQ(canvas.runs.size(), 3u);
+    EXPECT_EQ(canvas.runs[1].y, lh);
+    EXPECT_EQ(canvas.runs[1].dx, std::vector<int>(6, 12));
+    EXPECT_EQ(canvas.runs[0].options, 0u);
 }
 
 TEST_F(DrawTextTest, RightAlignedBreakDropsOneBlankAndAlignsEachLine) {
     QRect r(100, 0, 120, 1000);
     DrawText(canvas, u"gamma delta", r, DT_NOPREFIX | DT_NOCLIP | DT_WORDBREAK | DT_RIGHT);
     ASSERT_EQ(drawnTexts(), QStringList({u"gamma"_s, u"delta"_s}));
-    EXPECT_EQ(canvas.texts[0].x, 220 - 60);
-    canvas.texts.clear();
+    EXPECT_EQ(canvas.runs[0].x, 220 - 60);
+    canvas.runs.clear();
     r = QRect(0, 0, 121, 1000);
     DrawText(canvas, u"ab", r, DT_NOPREFIX | DT_CENTER);
-    EXPECT_EQ(canvas.texts[0].x, (0 + 121 - 24) / 2);
+    EXPECT_EQ(canvas.runs[0].x, (0 + 121 - 24) / 2);
 }
 
 TEST_F(DrawTextTest, OverlongWordStaysWholeUnlessEditControl) {
@@ -142,7 +91,7 @@ TEST_F(DrawTextTest, CalcRectShrinksToTheWidestLine) {
     const int h = DrawText(canvas, u"1234567890", r, DT_NOPREFIX | DT_CALCRECT | DT_NOCLIP | DT_RIGHT);
     EXPECT_EQ(h, lh);
     EXPECT_EQ(r, QRect(10, 20, 120, lh));
-    EXPECT_TRUE(canvas.texts.isEmpty());
+    EXPECT_TRUE(canvas.runs.empty());
     // An empty text still measures one line.
     QRect e(0, 0, 100, 10);
     EXPECT_EQ(DrawText(canvas, QString(), e, DT_NOPREFIX | DT_CALCRECT), lh);
@@ -151,24 +100,24 @@ TEST_F(DrawTextTest, CalcRectShrinksToTheWidestLine) {
 TEST_F(DrawTextTest, SingleLineBottomReturnsTheDistanceToTheTextBottom) {
     QRect r(0, 100, 300, 50);
     const int h = DrawText(canvas, u"Suma", r, DT_NOPREFIX | DT_SINGLELINE | DT_BOTTOM);
-    ASSERT_EQ(canvas.texts.size(), 1);
-    EXPECT_EQ(canvas.texts[0].y, 150 - lh);
-    EXPECT_EQ(canvas.texts[0].options, unsigned(ETO_CLIPPED));
+    ASSERT_EQ(canvas.runs.size(), 1u);
+    EXPECT_EQ(canvas.runs[0].y, 150 - lh);
+    EXPECT_EQ(canvas.runs[0].options, unsigned(ETO_CLIPPED));
     EXPECT_EQ(h, 50);
-    canvas.texts.clear();
+    canvas.runs.clear();
     DrawText(canvas, u"Suma", r, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
-    EXPECT_EQ(canvas.texts[0].y, 100 + 25 - lh / 2);
+    EXPECT_EQ(canvas.runs[0].y, 100 + 25 - lh / 2);
     // Without DT_SINGLELINE DT_BOTTOM does nothing.
-    canvas.texts.clear();
+    canvas.runs.clear();
     DrawText(canvas, u"Suma", r, DT_NOPREFIX | DT_BOTTOM);
-    EXPECT_EQ(canvas.texts[0].y, 100);
+    EXPECT_EQ(canvas.runs[0].y, 100);
 }
 
 TEST_F(DrawTextTest, EndEllipsisShortensALineThatDoesNotFit) {
     QRect r(0, 0, 96, 30); // 8 characters
     DrawText(canvas, u"Zażółć gęślą jaźń", r, DT_NOPREFIX | DT_SINGLELINE | DT_END_ELLIPSIS);
     EXPECT_EQ(drawnTexts(), QStringList({u"Zażół..."_s}));
-    canvas.texts.clear();
+    canvas.runs.clear();
     DrawText(canvas, u"Krótki", r, DT_NOPREFIX | DT_SINGLELINE | DT_END_ELLIPSIS);
     EXPECT_EQ(drawnTexts(), QStringList({u"Krótki"_s}));
     QRect calc = r;
@@ -190,9 +139,9 @@ TEST_F(DrawTextTest, PrefixesAreTakenOutUnlessNoPrefix) {
     QRect r(0, 0, 1000, 100);
     DrawText(canvas, u"&Plik && dane", r, DT_NOCLIP);
     EXPECT_EQ(drawnTexts(), QStringList({u"Plik & dane"_s}));
-    EXPECT_EQ(canvas.lines, 1);
+    EXPECT_EQ(canvas.lines.size(), 1u);
     DrawText(canvas, u"&Plik", r, DT_NOCLIP | DT_NOPREFIX);
-    EXPECT_EQ(canvas.texts.back().text, u"&Plik"_s);
+    EXPECT_EQ(canvas.runs.back().text, u"&Plik"_s);
 }
 
 TEST_F(DrawTextTest, Windows1250BytesAreDecoded) {

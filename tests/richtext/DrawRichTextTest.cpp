@@ -1,7 +1,7 @@
 #include "kit/DrawRichText.h"
-#include "RecordingCanvas.h"
 #include "RtfSamples.h"
 #include "kit/QmRichEdit.h"
+#include "support/RecordingCanvas.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -19,6 +19,7 @@ struct TextRun {
     std::vector<int> dx;
     GdiFontPtr font;
     ColorRef color = 0;
+    unsigned options = 0; // ETO_ flags
     int right() const {
         int r = x;
         for (int d : dx)
@@ -66,8 +67,8 @@ public:
     void polyline(const QList<QPoint>&) override {}
     void rectangle(const QRect&) override {}
     void fillRect(const QRect& r, ColorRef c) override { fills.emplace_back(r, c); }
-    void extTextOut(int x, int y, unsigned, const QRect*, QStringView text, const int* dx) override {
-        TextRun r{x, y, text.toString(), {}, m_font, m_textColor};
+    void extTextOut(int x, int y, unsigned options, const QRect*, QStringView text, const int* dx) override {
+        TextRun r{x, y, text.toString(), {}, m_font, m_textColor, options};
         if (dx)
             r.dx.assign(dx, dx + text.size());
         runs.push_back(std::move(r));
