@@ -2,8 +2,8 @@
 // full page of it (scale 1.8, as printout fields are drawn) into a page metafile. Also the
 // measuring pass alone, and the RTF reading alone.
 #include "../tests/richtext/RtfSamples.h"
-#include "kit/DrawRichText.h"
-#include "kit/RtfReader.h"
+#include "richtext/DrawRichText.h"
+#include "richtext/RtfReader.h"
 #include "platform/MetafileCanvas.h"
 
 #include <QGuiApplication>

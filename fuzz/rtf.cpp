@@ -1,7 +1,7 @@
 // Reads arbitrary bytes as rich text and lays them out over several rectangles, measuring and
 // drawing, scaled and unscaled, on a canvas that discards what it is given.
 
-#include "kit/DrawRichText.h"
+#include "richtext/DrawRichText.h"
 #include "platform/GdiCanvas.h"
 
 #include <QGuiApplication>

@@ -3,7 +3,7 @@
 // MmToPxY; Left and Width are page pixels already.
 #include "LineDruk.h"
 
-#include "kit/DrawRichText.h"
+#include "richtext/DrawRichText.h"
 #include "platform/CodePage.h"
 #include "platform/DrawText.h"
 #include "platform/GdiCanvas.h"

@@ -1,6 +1,6 @@
-#include "kit/DrawRichText.h"
+#include "richtext/DrawRichText.h"
 #include "RtfSamples.h"
-#include "kit/QmRichEdit.h"
+#include "richtext/QmRichEdit.h"
 #include "support/RecordingCanvas.h"
 
 #include <QBuffer>

@@ -2,8 +2,8 @@
 // ordinary text records that the player shows.
 
 #include "RtfSamples.h"
-#include "kit/DrawRichText.h"
-#include "kit/QmRichEdit.h"
+#include "richtext/DrawRichText.h"
+#include "richtext/QmRichEdit.h"
 #include "platform/EmfPlayer.h"
 #include "platform/EmfWalk.h"
 #include "platform/MetafileCanvas.h"

@@ -1,6 +1,6 @@
-#include "kit/RtfReader.h"
+#include "richtext/RtfReader.h"
 #include "RtfSamples.h"
-#include "kit/RtfFormat.h"
+#include "richtext/RtfFormat.h"
 
 #include <QBuffer>
 #include <QImage>
