@@ -1,7 +1,8 @@
 // The shared window routines: the one-message pump, the repaint of all windows and the busy
 // cursor stack.
 
-#include "shell/Routines.h"
+#include "kit/Repaint.h"
+#include "platform/Routines.h"
 
 #include <QApplication>
 #include <QCursor>

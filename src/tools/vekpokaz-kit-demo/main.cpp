@@ -9,7 +9,7 @@
 #include "kit/okienko.h"
 #include "kit/okienkoWidgets.h"
 #include "kit/uVekForm.h"
-#include "shell/Routines.h"
+#include "platform/Routines.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,7 +1,7 @@
 #pragma once
-// Program-wide window routines: the one-message pump used during long work, the repaint of all
-// windows, the busy-cursor stack and opening an address in the user's default handler.
-// All of them run on the GUI thread only.
+// Program-wide routines that need no widgets: the one-message pump used during long work, the
+// busy-cursor stack and opening an address in the user's default handler. GUI thread only.
+// The repaint of all windows is in kit/Repaint.h.
 
 #include <QString>
 
@@ -13,9 +13,6 @@ bool IdleWaitAllowed();
 
 // Handles the events that are waiting, once, and returns at once when none are waiting.
 void ProcessOneMessage();
-
-// Paints at once whatever is waiting to be repainted in every top-level window.
-void RepaintAllWindows();
 
 // on: saves the cursor shown now and shows the hourglass, or, when light and the hourglass is not
 // already shown, the arrow with hourglass. Off: shows the cursor saved by the matching call; an

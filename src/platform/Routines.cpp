@@ -1,10 +1,10 @@
-#include "shell/Routines.h"
+#include "platform/Routines.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QUrl>
-#include <QWidget>
 
 namespace vek {
 
@@ -36,14 +36,6 @@ void ProcessOneMessage() {
     IdleWaitGuard guard;
     // Without WaitForMoreEvents this handles what is queued and returns at once on an empty queue.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void RepaintAllWindows() {
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget* w : windows) {
-        if (w->isVisible())
-            QCoreApplication::sendPostedEvents(w, QEvent::UpdateRequest);
-    }
 }
 
 void BusyCursor(bool on, bool light) {

@@ -1,5 +1,5 @@
 // Start-up settings: program folder rule and the fixed formats.
-#include "shell/Startup.h"
+#include "platform/Startup.h"
 
 #include <QCoreApplication>
 #include <QDir>
