@@ -3,7 +3,7 @@
 #include "document/Wydruki.h"
 #include "platform/EmfWalk.h"
 #include "support/WydWriter.h"
-#include "viewing/MetafileDraw.h"
+#include "printing/MetafileDraw.h"
 
 #include <QBuffer>
 #include <QGuiApplication>

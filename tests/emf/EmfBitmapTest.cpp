@@ -1,6 +1,6 @@
 // Device-independent bitmaps in STRETCHDIBITS records: every pixel depth, both row orders,
 // damaged bitmap headers.
-#include "EmfTestSupport.h"
+#include "support/EmfTestSupport.h"
 
 #include "platform/EmfRecords.h"
 

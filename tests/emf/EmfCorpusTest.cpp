@@ -1,5 +1,5 @@
 // Third-party pictures: every file plays without a crash and draws something plausible.
-#include "EmfTestSupport.h"
+#include "support/EmfTestSupport.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 // Damaged and hostile metafiles: the player draws what it can, never reads past a record, never
 // loops or allocates from counts the record cannot hold.
-#include "EmfTestSupport.h"
+#include "support/EmfTestSupport.h"
 
 #include "platform/EmfRecords.h"
 #include "platform/EmfWalk.h"

@@ -1,7 +1,7 @@
 // Mapping of pictures onto the target: frame against bounds, isotropic against anisotropic
 // scaling, the order of world transform and window/viewport mapping, pictures without any
 // window or viewport.
-#include "EmfTestSupport.h"
+#include "support/EmfTestSupport.h"
 
 #include "platform/EmfRecords.h"
 #include "platform/Gdi.h"

@@ -1,5 +1,5 @@
 // Records beyond lines and text: DIB pattern brushes, gradients, small text, dual EMF/EMF+ files.
-#include "EmfTestSupport.h"
+#include "support/EmfTestSupport.h"
 
 #include "platform/EmfRecords.h"
 

@@ -1,6 +1,6 @@
 // Text with GDI semantics: rotated fonts, alignment, advances given per character and vertical
 // advances.
-#include "EmfTestSupport.h"
+#include "support/EmfTestSupport.h"
 
 #include "platform/PainterCanvas.h"
 

@@ -1,5 +1,5 @@
 // The exporter's picture mode: a single EMF rendered at its frame size into PNG or PDF.
-#include "EmfTestSupport.h"
+#include "support/EmfTestSupport.h"
 
 #include <QDir>
 #include <QProcess>

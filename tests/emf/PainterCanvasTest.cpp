@@ -1,5 +1,5 @@
 // PainterCanvas against the recorded page played back: both start from the same state.
-#include "EmfTestSupport.h"
+#include "support/EmfTestSupport.h"
 
 #include "platform/MetafileCanvas.h"
 #include "platform/PainterCanvas.h"

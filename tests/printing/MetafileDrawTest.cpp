@@ -1,9 +1,9 @@
 // The metafile drawing routines: black-and-white playback, bitmap bands for printing, and
 // pictures from another program compared with that program's own rendering.
-#include "EmfTestSupport.h"
+#include "support/EmfTestSupport.h"
 
 #include "platform/MetafileCanvas.h"
-#include "viewing/MetafileDraw.h"
+#include "printing/MetafileDraw.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

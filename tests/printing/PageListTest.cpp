@@ -1,5 +1,5 @@
 // Page lists typed in the print dialog and given to the exporter.
-#include "document/PageList.h"
+#include "printing/PageList.h"
 
 #include <gtest/gtest.h>
 

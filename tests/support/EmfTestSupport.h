@@ -22,7 +22,7 @@ QPointF centroidOf(const QImage& image, QColor color, int& count, int tolerance 
 // The bounding box of the pixels that are not (near) white.
 QRect inkBounds(const QImage& image);
 QByteArray readFile(const QString& path);
-// The test data folder of this module, with a trailing slash.
+// The folder of the EMF test pictures (tests/data/emf), with a trailing slash.
 QString dataDir();
 
 // Builds an EMF record by record. Every record gets its type and size; the header is written

@@ -1,4 +1,4 @@
-#include "EmfTestSupport.h"
+#include "support/EmfTestSupport.h"
 
 #include <QFile>
 #include <QFileInfo>
