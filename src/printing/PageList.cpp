@@ -106,4 +106,27 @@ QList<PageRange> ParsePageRanges(const QString& text) {
     return ranges;
 }
 
+PageSchedule::PageSchedule(QList<PageRange> ranges)
+    : m_ranges(std::move(ranges))
+    , m_all(m_ranges.isEmpty()) {
+    m_next = m_all ? 1 : m_ranges.first().first;
+}
+
+void PageSchedule::pageMade(int made, const std::function<void(int)>& emit) {
+    if (m_all) {
+        while (m_next <= made)
+            emit(int(m_next++));
+        return;
+    }
+    while (m_range < m_ranges.size() && m_next <= made) {
+        emit(int(m_next));
+        if (++m_next > m_ranges[m_range].last && ++m_range < m_ranges.size())
+            m_next = m_ranges[m_range].first;
+    }
+}
+
+bool PageSchedule::complete() const {
+    return !m_all && m_range >= m_ranges.size();
+}
+
 } // namespace vek

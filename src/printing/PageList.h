@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 
 namespace vek {
 
@@ -35,5 +36,24 @@ struct PageRange {
     bool operator==(const PageRange&) const = default;
 };
 QList<PageRange> ParsePageRanges(const QString& text);
+
+// Hands out requested pages in the order requested as soon as each exists, so that the first
+// pages are written or printed while later ones are still being composed. No ranges means every
+// page.
+class PageSchedule {
+public:
+    explicit PageSchedule(QList<PageRange> ranges = {});
+
+    // Page `made` (1-based) has just been finished: emits every next requested page up to it.
+    void pageMade(int made, const std::function<void(int)>& emit);
+    // All requested pages went out.
+    bool complete() const;
+
+private:
+    QList<PageRange> m_ranges;
+    bool m_all;
+    qsizetype m_range = 0;
+    qint64 m_next = 0;
+};
 
 } // namespace vek

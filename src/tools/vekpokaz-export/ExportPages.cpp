@@ -83,7 +83,8 @@ std::unique_ptr<PageWriter> writerFor(const Options& o, const PageAt& pageAt) {
         return makeThumbnailWriter(w);
     if (o.output.endsWith(u".emf", Qt::CaseInsensitive))
         return makeEmfWriter(w);
-    auto sheets = o.output.endsWith(u".pdf", Qt::CaseInsensitive) ? makePdfSheets(w) : makePngSheets(w);
+    auto sheets = o.output.endsWith(u".pdf", Qt::CaseInsensitive) ? makePdfSheets(w.path, w)
+                                                                  : makePngSheets(w.path, w, w.dpi);
     return makeSheetPageWriter(std::move(sheets), w.layout, pageAt);
 }
 

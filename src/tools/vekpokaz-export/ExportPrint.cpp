@@ -42,7 +42,7 @@ public:
         // all the same.
         if (!m_printer.setPageSize(QPageSize(QPageSize::A4)))
             fail(u"nie można ustawić arkusza A4"_s);
-        m_printer.setPageOrientation(twoUp(options) ? QPageLayout::Landscape : QPageLayout::Portrait);
+        m_printer.setPageOrientation(twoUp(options.layout) ? QPageLayout::Landscape : QPageLayout::Portrait);
     }
 
     void side(int, const SheetSide& side) override {
