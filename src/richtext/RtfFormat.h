@@ -11,6 +11,9 @@ namespace vek::rtf {
 constexpr int CharsetProperty = QTextFormat::UserProperty + 1;
 // Character format: set when the run has no colour of its own (the "auto" colour, \cf0).
 constexpr int AutoColorProperty = QTextFormat::UserProperty + 2;
+// Character format: the LOGFONT pitch and family of the run's font (\froman, \fmodern, ...); the
+// font families list the face and, when the file names one, its alternative ({\*\falt}).
+constexpr int PitchFamilyProperty = QTextFormat::UserProperty + 6;
 // Image format: the kind of picture data kept as the image's resource (PictureKind).
 constexpr int PictureKindProperty = QTextFormat::UserProperty + 3;
 

@@ -61,7 +61,12 @@ RunStyle Layout::makeStyle(const QTextCharFormat& format) const {
     lf.italic = format.fontItalic() ? 1 : 0;
     const QVariant charset = format.property(CharsetProperty);
     lf.charSet = std::uint8_t(charset.isValid() ? charset.toInt() : DEFAULT_CHARSET);
-    lf.faceName = format.fontFamilies().toStringList().value(0, QStringLiteral("Arial"));
+    // The face, or its alternative when only that one is here; else GdiFont falls back by family.
+    const QStringList faces = format.fontFamilies().toStringList();
+    lf.faceName = faces.value(0, QStringLiteral("Arial"));
+    if (faces.size() > 1 && !GdiFont::hasFace(lf.faceName) && GdiFont::hasFace(faces[1]))
+        lf.faceName = faces[1];
+    lf.pitchAndFamily = std::uint8_t(format.property(PitchFamilyProperty).toInt());
     s.font = GdiFont::get(lf);
     if (vertical == QTextCharFormat::AlignSuperScript)
         s.rise = roundHalfEven(fullHeight * 0.35);

@@ -74,8 +74,12 @@ QTextCharFormat Reader::charFormat() const {
     QTextCharFormat f;
     const FontEntry* font = findFont(c.font);
     const QString face = font && !font->face.isEmpty() ? font->face : QStringLiteral("Arial");
-    f.setFontFamilies({face});
+    if (font && !font->alt.isEmpty())
+        f.setFontFamilies({face, font->alt});
+    else
+        f.setFontFamilies({face});
     f.setProperty(CharsetProperty, font ? font->charset : 1);
+    f.setProperty(PitchFamilyProperty, font ? int(font->pitchAndFamily) : 0);
     f.setFontPointSize(c.halfPoints / 2.0);
     f.setFontWeight(c.bold ? QFont::Bold : QFont::Normal);
     f.setFontItalic(c.italic);

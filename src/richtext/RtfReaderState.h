@@ -19,7 +19,9 @@ class QTextDocument;
 
 namespace vek::rtf {
 
-enum class Dest { Text, FontTable, FontEntry, ColorTable, Picture, Skip };
+// FontSub: a group inside one font's entry ({\*\panose}, {\*\falt}); FontAlt: the alternative
+// face's name.
+enum class Dest { Text, FontTable, FontEntry, FontSub, FontAlt, ColorTable, Picture, Skip };
 
 constexpr int SymbolCharset = 2;
 
@@ -65,6 +67,8 @@ struct GroupState {
 
 struct FontEntry {
     QString face;
+    QString alt;                     // {\*\falt}: the face to use when this one is not installed
+    std::uint8_t pitchAndFamily = 0; // LOGFONT's: \froman, \fswiss, ... and \fprq
     int charset = 1;
     int codePage = 0; // 0 = the document's ANSI code page
 };
@@ -142,6 +146,7 @@ private:
     QHash<int, FontEntry> m_fonts;
     int m_fontId = -1;
     QByteArray m_fontName;
+    QByteArray m_fontAlt;
     std::vector<std::optional<QColor>> m_colors;
     QColor m_color{0, 0, 0};
     bool m_colorSet = false;
@@ -155,6 +160,7 @@ private:
     QTextCharFormat m_runFormat;
     bool m_formatDirty = true;
     bool m_pendingPar = false;
+    bool m_finished = false;
 };
 
 } // namespace vek::rtf

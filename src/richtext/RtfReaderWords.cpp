@@ -45,6 +45,22 @@ int codePageOfCharset(int charset) {
     }
 }
 
+// The LOGFONT family of a font-table family word; -1 for any other word.
+int fontFamily(QByteArrayView word) {
+    struct Family {
+        const char* word;
+        int family;
+    };
+    static constexpr Family kFamilies[] = {{"fnil", 0},       {"froman", 0x10},  {"fswiss", 0x20},
+                                           {"fmodern", 0x30}, {"fscript", 0x40}, {"fdecor", 0x50},
+                                           {"ftech", 0},      {"fbidi", 0}};
+    for (const Family& f : kFamilies) {
+        if (word == QByteArrayView(f.word))
+            return f.family;
+    }
+    return -1;
+}
+
 bool toggle(bool hasParam, int param) {
     return !hasParam || param != 0;
 }
@@ -71,6 +87,10 @@ void Reader::handleWord(QByteArrayView word, bool hasParam, int param) {
     GroupState& s = state();
     if (s.dest == Dest::Skip)
         return;
+    if (s.dest == Dest::FontSub) {
+        s.dest = word == "falt" ? Dest::FontAlt : Dest::Skip;
+        return;
+    }
     if (destinationWord(word))
         return;
     if (ignorable && word != "shppict") {
@@ -81,6 +101,9 @@ void Reader::handleWord(QByteArrayView word, bool hasParam, int param) {
     case Dest::FontTable:
     case Dest::FontEntry:
         tableWord(word, hasParam, param);
+        return;
+    case Dest::FontSub:
+    case Dest::FontAlt:
         return;
     case Dest::ColorTable:
         tableWord(word, hasParam, param);
@@ -271,6 +294,13 @@ bool Reader::tableWord(QByteArrayView word, bool hasParam, int param) {
         f.codePage = codePageOfCharset(f.charset);
     } else if (word == "cpg" && m_fontId >= 0 && m_fonts.contains(m_fontId) && param > 0) {
         m_fonts[m_fontId].codePage = param;
+    } else if (const int family = fontFamily(word);
+               family >= 0 && m_fontId >= 0 && m_fonts.contains(m_fontId)) {
+        FontEntry& f = m_fonts[m_fontId];
+        f.pitchAndFamily = std::uint8_t((f.pitchAndFamily & 0x0F) | family);
+    } else if (word == "fprq" && m_fontId >= 0 && m_fonts.contains(m_fontId)) {
+        FontEntry& f = m_fonts[m_fontId];
+        f.pitchAndFamily = std::uint8_t((f.pitchAndFamily & 0xF0) | std::clamp(param, 0, 2));
     } else {
         return false;
     }

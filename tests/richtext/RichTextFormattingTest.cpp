@@ -1,0 +1,96 @@
+// Rich text as real files write it: where the text lands (columns, indents, baselines, raised
+// text) and which face draws it. One small RTF per case.
+
+#include "RtfSamples.h"
+#include "richtext/DrawRichText.h"
+#include "richtext/QmRichEdit.h"
+#include "support/RecordingCanvas.h"
+
+#include <gtest/gtest.h>
+
+using namespace vek;
+using namespace Qt::StringLiterals;
+using vek::test::RecordingCanvas;
+using vek::test::TextRun;
+
+namespace {
+
+RecordingCanvas draw(const QByteArray& rtf, const QRect& box = QRect(0, 0, 600, 800)) {
+    RecordingCanvas canvas;
+    DrawRichText(canvas, box, rtf, true, true, 1.0f);
+    return canvas;
+}
+
+const TextRun* runWith(const RecordingCanvas& c, const QString& text) {
+    for (const TextRun& r : c.runs)
+        if (r.text.contains(text))
+            return &r;
+    return nullptr;
+}
+
+int baselineOf(const TextRun& r) {
+    return r.y + r.font->ascent();
+}
+
+} // namespace
+
+// The last paragraph had no closing \par and lost its alignment and indents: a centred title
+// came out at the left edge.
+TEST(RichTextFormatting, LastParagraphWithoutParKeepsItsAlignmentAndIndent) {
+    const RecordingCanvas centred = draw("{\\rtf1\\qc Title}");
+    ASSERT_EQ(centred.runs.size(), 1u);
+    const TextRun& t = centred.runs.front();
+    EXPECT_LE(std::abs(t.x - (600 - t.right())), 1);
+
+    const RecordingCanvas indented = draw("{\\rtf1\\pard First\\par\\pard\\li1440\\qr Second}");
+    const TextRun* second = runWith(indented, QStringLiteral("Second"));
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->right(), 600);
+    EXPECT_EQ(indented.runs.front().x, 0);
+    const RecordingCanvas left = draw("{\\rtf1\\pard\\li1440 Indented}");
+    EXPECT_EQ(left.runs.front().x, 96);
+}
+
+// A literal character after \uN is its fallback when \uc says one character: a tab byte was
+// kept and the "1" after it dropped.
+TEST(RichTextFormatting, UnicodeFallbackMaySkipALiteralTabOrBlank) {
+    TQmRichEdit edit;
+    edit.loadRichText("{\\rtf1\\uc1\\u8804\t\t1234\\par}");
+    EXPECT_EQ(edit.document().toPlainText(), QStringLiteral("\u2264\t1234"));
+    edit.loadRichText("{\\rtf1\\uc1 a\\u8805  b\\uc2\\u8804\\'3c\\'3dc\\uc0\\u8800  d}");
+    EXPECT_EQ(edit.document().toPlainText(), QStringLiteral("a\u2265b\u2264c\u2260 d"));
+}
+
+// A face that is not installed fell back to a sans face whatever it was: serif and monospaced
+// faces, and the Central-European and other script variants of the Windows faces, came out in
+// Liberation Sans and broke columns. The alternative face comes first, then the family.
+TEST(RichTextFormatting, MissingFacesFallBackByAlternativeThenFamily) {
+    const QByteArray rtf =
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman\\fcharset238 Times New Roman CE;}"
+        "{\\f1\\fmodern\\fcharset238 Courier New CE;}{\\f2\\froman Garamond;}{\\f3\\fswiss Nowhere Grotesk;}"
+        "{\\f4\\fnil\\fprq1 Nowhere Fixed;}{\\f5\\froman Nowhere Serif{\\*\\falt Courier New};}"
+        "{\\f6\\fswiss\\fcharset204 Arial Cyr;}{\\f7\\fmodern Courier New Baltic;}}"
+        "\\f0 a\\f1 b\\f2 c\\f3 d\\f4 e\\f5 f\\f6 g\\f7 h\\par}";
+    const RecordingCanvas c = draw(rtf);
+    const QStringList expected = {u"Liberation Serif"_s, u"Liberation Mono"_s, u"Liberation Serif"_s,
+                                  u"Liberation Sans"_s,  u"Liberation Mono"_s, u"Liberation Mono"_s,
+                                  u"Liberation Sans"_s,  u"Liberation Mono"_s};
+    ASSERT_EQ(c.runs.size(), std::size_t(expected.size()));
+    for (std::size_t i = 0; i < c.runs.size(); ++i)
+        EXPECT_EQ(c.runs[i].font->qfont().family(), expected[qsizetype(i)]) << qPrintable(c.runs[i].text);
+    // Printout styles name faces the same way.
+    EXPECT_EQ(GdiFont::familyFor(u"Arial CE"_s), u"Liberation Sans"_s);
+    EXPECT_EQ(GdiFont::familyFor(u"Times New Roman CE"_s), u"Liberation Serif"_s);
+    EXPECT_EQ(GdiFont::familyFor(u"Bookman Old Style"_s), u"Liberation Serif"_s);
+    EXPECT_EQ(GdiFont::familyFor(u"Whatever"_s, FF_MODERN), u"Liberation Mono"_s);
+}
+
+// Single lines are spaced by the font's cell, as GDI measures it for the face: 12-point Times
+// New Roman lines are 18 pixels apart at 96 dpi, not 17.
+TEST(RichTextFormatting, SingleLinesAreSpacedByTheCellHeight) {
+    const QByteArray rtf = "{\\rtf1{\\fonttbl{\\f0\\froman Times New Roman;}}\\f0\\fs24 one\\line two\\par}";
+    const RecordingCanvas c = draw(rtf);
+    ASSERT_EQ(c.runs.size(), 2u);
+    EXPECT_EQ(baselineOf(c.runs[1]) - baselineOf(c.runs[0]), 18);
+    EXPECT_EQ(c.runs[0].font->height(), 18);
+}
