@@ -21,6 +21,27 @@ constexpr int PictureKindProperty = QTextFormat::UserProperty + 3;
 constexpr int LineSpacingProperty = QTextFormat::UserProperty + 4;
 constexpr int LineSpacingMultipleProperty = QTextFormat::UserProperty + 5;
 
+// Character format: how the run is underlined (UnderlineKind) and struck out (1 single, 2 double).
+constexpr int UnderlineKindProperty = QTextFormat::UserProperty + 7;
+constexpr int StrikeKindProperty = QTextFormat::UserProperty + 8;
+// Character format: raised (positive) or lowered text, points; horizontal scale, percent; space
+// added after every character, points.
+constexpr int RiseProperty = QTextFormat::UserProperty + 9;
+constexpr int ScaleXProperty = QTextFormat::UserProperty + 10;
+constexpr int SpacingProperty = QTextFormat::UserProperty + 11;
+// Block format: tab leaders (TabLeader, one per tab position), paragraph borders (BorderSide bits,
+// width in points, colour, space between text and border in points) and shading (a QColor).
+constexpr int TabLeadersProperty = QTextFormat::UserProperty + 12;
+constexpr int BordersProperty = QTextFormat::UserProperty + 13;
+constexpr int BorderWidthProperty = QTextFormat::UserProperty + 14;
+constexpr int BorderColorProperty = QTextFormat::UserProperty + 15;
+constexpr int BorderSpaceProperty = QTextFormat::UserProperty + 16;
+constexpr int ShadingProperty = QTextFormat::UserProperty + 17;
+
+enum UnderlineKind { UlNone, UlSingle, UlDouble, UlWords, UlDotted, UlDash, UlThick, UlWave };
+enum TabLeader { LeaderNone, LeaderDots, LeaderHyphens, LeaderUnderline, LeaderThick, LeaderEquals };
+enum BorderSide { BorderTop = 1, BorderBottom = 2, BorderLeft = 4, BorderRight = 8 };
+
 enum class PictureKind { None, Emf, Png, Jpeg, Wmf, Bitmap };
 
 // Pictures are kept as document resources under this URL scheme ("rtfpict:<n>"): EMF and WMF as

@@ -30,6 +30,14 @@ bool clingsToPrevious(QChar c) {
 
 } // namespace
 
+// Room a paragraph's top and bottom borders take beside its lines.
+int Layout::frameTop(const Paragraph& p) {
+    return (p.borders & BorderTop) ? p.borderSpace + p.borderWidth : 0;
+}
+int Layout::frameBottom(const Paragraph& p) {
+    return (p.borders & BorderBottom) ? p.borderSpace + p.borderWidth : 0;
+}
+
 Layout::Layout(const QTextDocument& doc, const LayoutOptions& options)
     : m_doc(doc)
     , m_opt(options) {
@@ -68,10 +76,16 @@ RunStyle Layout::makeStyle(const QTextCharFormat& format) const {
         lf.faceName = faces[1];
     lf.pitchAndFamily = std::uint8_t(format.property(PitchFamilyProperty).toInt());
     s.font = GdiFont::get(lf);
+    if (const int scaleX = format.property(ScaleXProperty).toInt(); scaleX > 0 && scaleX != 100) {
+        lf.width = std::max(1, roundHalfEven(s.font->averageCharWidth() * scaleX / 100.0));
+        s.font = GdiFont::get(lf);
+    }
+    s.spacing = toX(format.property(SpacingProperty).toDouble());
     if (vertical == QTextCharFormat::AlignSuperScript)
         s.rise = roundHalfEven(fullHeight * 0.35);
     else if (vertical == QTextCharFormat::AlignSubScript)
         s.rise = -roundHalfEven(fullHeight * 0.15);
+    s.rise += toY(format.property(RiseProperty).toDouble());
     s.ascent = std::max(0, s.font->ascent() + s.rise);
     s.descent = std::max(0, s.font->descent() - s.rise);
     s.color = format.hasProperty(AutoColorProperty) || !format.foreground().color().isValid()
@@ -82,7 +96,9 @@ RunStyle Layout::makeStyle(const QTextCharFormat& format) const {
         s.back = fromQColor(format.background().color());
     }
     s.underline = format.fontUnderline();
+    s.underlineKind = s.underline ? std::max(1, format.property(UnderlineKindProperty).toInt()) : 0;
     s.strike = format.fontStrikeOut();
+    s.doubleStrike = format.property(StrikeKindProperty).toInt() > 1;
     const QFontMetricsF fm(s.font->qfont());
     s.lineWidth = std::max(1, roundHalfEven(fm.lineWidth()));
     s.underlinePos = std::max(1, roundHalfEven(fm.underlinePos()));
@@ -137,6 +153,8 @@ const Layout::Paragraph& Layout::paragraph(const QTextBlock& block) {
             p.advance[i] = s.font->textWidth(QStringView(p.text).mid(qsizetype(i), 2));
         else
             p.advance[i] = s.font->advance(c.unicode());
+        if (c != u'\t' && c != QChar(kLineSeparator) && !c.isLowSurrogate())
+            p.advance[i] = std::max(0, p.advance[i] + s.spacing);
     }
     const QTextBlockFormat bf = block.blockFormat();
     p.align = bf.alignment() & Qt::AlignHorizontal_Mask;
@@ -147,9 +165,21 @@ const Layout::Paragraph& Layout::paragraph(const QTextBlock& block) {
     p.after = toY(bf.bottomMargin());
     p.lineSpacing = bf.property(LineSpacingProperty).toInt();
     p.lineMultiple = bf.property(LineSpacingMultipleProperty).toBool();
+    const QVariantList leaders = bf.property(TabLeadersProperty).toList();
     for (QTextOption::Tab t : bf.tabPositions()) {
         t.position = toX(t.position);
+        p.leaders.push_back(leaders.value(qsizetype(p.tabs.size())).toInt());
         p.tabs.push_back(t);
+    }
+    p.borders = bf.property(BordersProperty).toInt();
+    if (p.borders != 0) {
+        p.borderWidth = std::max(1, toY(bf.property(BorderWidthProperty).toDouble()));
+        p.borderSpace = toY(bf.property(BorderSpaceProperty).toDouble());
+        p.borderColor = fromQColor(bf.property(BorderColorProperty).value<QColor>());
+    }
+    if (const QVariant shading = bf.property(ShadingProperty); shading.isValid()) {
+        p.shaded = true;
+        p.shading = fromQColor(shading.value<QColor>());
     }
     return m_paragraphs.emplace(block.blockNumber(), std::move(p)).first->second;
 }
@@ -310,7 +340,7 @@ Layout::Result Layout::run(int start, const QRect& box, GdiCanvas* canvas) {
             LaidLine line = breakLine(p, from, width);
             const bool last = line.end > n;
             measureHeight(p, line);
-            const int top = y + (from == 0 ? p.before : 0);
+            const int top = y + (from == 0 ? p.before + frameTop(p) : 0);
             // A line goes on only when all of it fits; the first one always does, so that a
             // continued text makes progress even in a box lower than one line.
             if (top + line.height > boxBottom && r.lines > 0) {
@@ -320,10 +350,12 @@ Layout::Result Layout::run(int start, const QRect& box, GdiCanvas* canvas) {
             alignLine(p, line, width, last);
             line.top = top;
             line.baseline += top;
-            if (canvas)
+            if (canvas) {
+                drawParagraphFrame(*canvas, p, line, from == 0, last, box);
                 drawLine(*canvas, p, line, box);
+            }
             ++r.lines;
-            y = top + line.height + (last ? p.after : 0);
+            y = top + line.height + (last ? p.after + frameBottom(p) : 0);
             r.bottom = std::min(y, std::max(boxBottom, top + line.height));
             if (last)
                 break;

@@ -38,9 +38,12 @@ struct RunStyle {
     bool hasBack = false;
     ColorRef back = 0;
     bool underline = false;
+    int underlineKind = 0; // UnderlineKind
     bool strike = false;
-    int rise = 0;   // baseline shift, upwards
-    int ascent = 0; // above the line's baseline, rise included
+    bool doubleStrike = false;
+    int spacing = 0; // added to the advance of every character
+    int rise = 0;    // baseline shift, upwards
+    int ascent = 0;  // above the line's baseline, rise included
     int descent = 0;
     int lineWidth = 1;    // underline and strike-out thickness
     int underlinePos = 1; // below the baseline
@@ -91,6 +94,13 @@ private:
         int lineSpacing = 0; // twips as written
         bool lineMultiple = false;
         std::vector<QTextOption::Tab> tabs; // positions in logical units from the box's left edge
+        std::vector<int> leaders;           // TabLeader of each tab stop
+        int borders = 0;                    // BorderSide bits
+        int borderWidth = 0;
+        int borderSpace = 0;
+        ColorRef borderColor = 0;
+        bool shaded = false;
+        ColorRef shading = 0;
     };
 
     const Paragraph& paragraph(const QTextBlock& block);
@@ -99,6 +109,8 @@ private:
     int toX(double points) const;
     int toY(double points) const;
 
+    static int frameTop(const Paragraph& p);
+    static int frameBottom(const Paragraph& p);
     LaidLine breakLine(const Paragraph& p, int from, int width) const;
     int tabAdvance(const Paragraph& p, int x, int at) const;
     void alignLine(const Paragraph& p, LaidLine& line, int width, bool lastOfParagraph) const;
@@ -108,6 +120,12 @@ private:
     void drawSegment(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, int from, int to,
                      int x) const;
     void drawPicture(GdiCanvas& canvas, const RunStyle& s, const QRect& r) const;
+    void drawLines(GdiCanvas& canvas, const RunStyle& s, int x, int baseline, const std::vector<int>& dx,
+                   QStringView text) const;
+    void drawLeader(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, int at, int x, int adv,
+                    const QRect& box) const;
+    void drawParagraphFrame(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, bool first,
+                            bool last, const QRect& box) const;
 
     const QTextDocument& m_doc;
     LayoutOptions m_opt;

@@ -2,6 +2,7 @@
 
 #include "RtfFormat.h"
 #include "RtfReaderState.h"
+#include "RtfSymbolFont.h"
 #include "platform/CodePage.h"
 
 #include <QStringDecoder>
@@ -225,6 +226,7 @@ void Reader::textByte(unsigned char byte, bool escaped) {
         m_fontAlt.append(char(byte));
         return;
     case Dest::FontSub:
+    case Dest::Upr:
         return;
     case Dest::ColorTable:
         if (byte == ';')
@@ -239,7 +241,7 @@ void Reader::textByte(unsigned char byte, bool escaped) {
     }
     const FontEntry* font = findFont(state().chr.font);
     if (font && font->charset == SymbolCharset) {
-        textChar(byte == 0xB7 ? QChar(0x2022) : QChar(char16_t(byte))); // 0xB7: the bullet of lists
+        textChar(QChar(symbolToUnicode(byte)));
         return;
     }
     const int cp = font && font->codePage ? font->codePage : m_ansiCodePage;

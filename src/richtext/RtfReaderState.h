@@ -21,7 +21,8 @@ namespace vek::rtf {
 
 // FontSub: a group inside one font's entry ({\*\panose}, {\*\falt}); FontAlt: the alternative
 // face's name.
-enum class Dest { Text, FontTable, FontEntry, FontSub, FontAlt, ColorTable, Picture, Skip };
+// Upr: the ANSI part of \upr, left for its Unicode part {\*\ud}.
+enum class Dest { Text, FontTable, FontEntry, FontSub, FontAlt, ColorTable, Picture, Upr, Skip };
 
 constexpr int SymbolCharset = 2;
 
@@ -32,8 +33,14 @@ struct CharState {
     int highlight = 0;
     bool bold = false;
     bool italic = false;
-    bool underline = false;
-    bool strike = false;
+    int underline = 0; // UnderlineKind
+    int strike = 0;    // 1 single, 2 double (\striked1)
+    bool caps = false;
+    bool smallCaps = false;
+    int rise = 0;     // \up / \dn, half-points
+    int scaleX = 100; // \charscalex, percent
+    int spacing = 0;  // \expndtw, twips added after every character
+    int shading = 0;  // \chcbpat: colour table index of the character background
     bool hidden = false;
     int vertical = 0;    // 1 superscript, -1 subscript
     int unicodeSkip = 1; // \uc
@@ -43,6 +50,7 @@ struct CharState {
 struct TabStop {
     int twips = 0;
     QTextOption::TabType type = QTextOption::LeftTab;
+    int leader = 0; // TabLeader
     bool operator==(const TabStop&) const = default;
 };
 
@@ -56,6 +64,13 @@ struct ParaState {
     int lineSpacing = 0;
     bool lineMultiple = false;
     std::vector<TabStop> tabs;
+    int nextLeader = 0;  // leader of the tab stop being defined
+    int borders = 0;     // BorderSide bits
+    int borderTwips = 0; // \brdrw
+    int borderColor = 0; // \brdrcf
+    int borderSpace = 0; // \brsp, twips
+    int background = 0;  // \cbpat: colour index
+    int shading = 0;     // \shading, hundredths of a percent
     bool operator==(const ParaState&) const = default;
 };
 
@@ -123,10 +138,12 @@ private:
 
     // Document building (RtfReaderOutput.cpp).
     void appendText(const QString& text);
+    void appendRun(const QString& text, bool small);
     void paragraphBreak();
     void flushRun();
     void applyBlockFormat();
     QTextCharFormat charFormat() const;
+    std::optional<QColor> color(int index) const;
     QTextBlockFormat blockFormat() const;
     void insertPicture();
     void finish();
@@ -152,6 +169,8 @@ private:
     bool m_colorSet = false;
     Picture m_picture;
     int m_pictureCount = 0;
+    int m_footnotes = 0;       // footnote marks shown so far
+    bool m_cellBorder = false; // border words now describe a table cell's border
     // Pixels the decoded pictures of the document may still take: a small PNG can declare a huge
     // image, so many of them could otherwise exhaust memory.
     qint64 m_pixelBudget = 16'000'000;
@@ -159,6 +178,7 @@ private:
     QString m_run;
     QTextCharFormat m_runFormat;
     bool m_formatDirty = true;
+    bool m_runSmall = false; // the run holds small capitals
     bool m_pendingPar = false;
     bool m_finished = false;
 };

@@ -1,6 +1,7 @@
 // Control words of the RTF reader, grouped by what they change.
 
 #include "RtfReaderState.h"
+#include "RtfSymbolFont.h"
 #include "platform/CodePage.h"
 
 #include <QTextDocument>
@@ -61,6 +62,53 @@ int fontFamily(QByteArrayView word) {
     return -1;
 }
 
+int underlineKind(QByteArrayView word) {
+    struct Kind {
+        const char* word;
+        int kind;
+    };
+    static constexpr Kind kKinds[] = {
+        {"ul", UlSingle},       {"uldb", UlDouble},     {"ulw", UlWords},    {"uld", UlDotted},
+        {"ulth", UlThick},      {"ulthd", UlDotted},    {"uldash", UlDash},  {"uldashd", UlDash},
+        {"uldashdd", UlDash},   {"ulthdash", UlDash},   {"ulldash", UlDash}, {"ulthldash", UlDash},
+        {"ulthdashd", UlDash},  {"ulthdashdd", UlDash}, {"ulwave", UlWave},  {"ulhwave", UlWave},
+        {"ululdbwave", UlWave},
+    };
+    for (const Kind& k : kKinds) {
+        if (word == QByteArrayView(k.word))
+            return k.kind;
+    }
+    return UlNone;
+}
+
+int tabLeader(QByteArrayView word) {
+    if (word == "tldot" || word == "tlmdot")
+        return LeaderDots;
+    if (word == "tlhyph")
+        return LeaderHyphens;
+    if (word == "tlul")
+        return LeaderUnderline;
+    if (word == "tlth")
+        return LeaderThick;
+    if (word == "tleq")
+        return LeaderEquals;
+    return LeaderNone;
+}
+
+int borderSide(QByteArrayView word) {
+    if (word == "brdrt")
+        return BorderTop;
+    if (word == "brdrb")
+        return BorderBottom;
+    if (word == "brdrl")
+        return BorderLeft;
+    if (word == "brdrr")
+        return BorderRight;
+    if (word == "box")
+        return BorderTop | BorderBottom | BorderLeft | BorderRight;
+    return 0;
+}
+
 bool toggle(bool hasParam, int param) {
     return !hasParam || param != 0;
 }
@@ -87,6 +135,11 @@ void Reader::handleWord(QByteArrayView word, bool hasParam, int param) {
     GroupState& s = state();
     if (s.dest == Dest::Skip)
         return;
+    if (s.dest == Dest::Upr) {
+        if (word == "ud")
+            s.dest = Dest::Text;
+        return;
+    }
     if (s.dest == Dest::FontSub) {
         s.dest = word == "falt" ? Dest::FontAlt : Dest::Skip;
         return;
@@ -104,6 +157,7 @@ void Reader::handleWord(QByteArrayView word, bool hasParam, int param) {
         return;
     case Dest::FontSub:
     case Dest::FontAlt:
+    case Dest::Upr:
         return;
     case Dest::ColorTable:
         tableWord(word, hasParam, param);
@@ -163,11 +217,29 @@ bool Reader::characterWord(QByteArrayView word, bool hasParam, int param) {
     } else if (word == "i") {
         c.italic = toggle(hasParam, param);
     } else if (word == "ulnone") {
-        c.underline = false;
-    } else if (word.startsWith("ul") && word.size() <= 8) {
-        c.underline = toggle(hasParam, param); // \ul, \uld, \uldb, \ulw, \ulth, ...
-    } else if (word == "strike" || word == "striked") {
-        c.strike = toggle(hasParam, param);
+        c.underline = UlNone;
+    } else if (const int kind = underlineKind(word); kind != UlNone) {
+        c.underline = toggle(hasParam, param) ? kind : UlNone;
+    } else if (word == "strike") {
+        c.strike = toggle(hasParam, param) ? 1 : 0;
+    } else if (word == "striked") {
+        c.strike = toggle(hasParam, param) ? 2 : 0;
+    } else if (word == "caps") {
+        c.caps = toggle(hasParam, param);
+    } else if (word == "scaps") {
+        c.smallCaps = toggle(hasParam, param);
+    } else if (word == "up") {
+        c.rise = hasParam ? std::clamp(param, -1000, 1000) : 6;
+    } else if (word == "dn") {
+        c.rise = -(hasParam ? std::clamp(param, -1000, 1000) : 6);
+    } else if (word == "charscalex") {
+        c.scaleX = hasParam ? std::clamp(param, 1, 600) : 100;
+    } else if (word == "expndtw") {
+        c.spacing = std::clamp(param, -2000, 2000);
+    } else if (word == "expnd") {
+        c.spacing = std::clamp(param, -400, 400) * 5; // quarter points
+    } else if (word == "chcbpat") {
+        c.shading = std::max(0, param);
     } else if (word == "super") {
         c.vertical = 1;
     } else if (word == "sub") {
@@ -216,9 +288,27 @@ bool Reader::paragraphWord(QByteArrayView word, bool hasParam, int param) {
         p.lineSpacing = hasParam ? twips : 0;
     } else if (word == "slmult") {
         p.lineMultiple = toggle(hasParam, param);
+    } else if (const int leader = tabLeader(word); leader != LeaderNone) {
+        p.nextLeader = leader;
+    } else if (const int side = borderSide(word); side != 0) {
+        m_cellBorder = false;
+        p.borders |= side;
+        if (p.borderTwips == 0)
+            p.borderTwips = 15;
+    } else if (word == "brdrw" && !m_cellBorder) {
+        p.borderTwips = std::clamp(param, 0, 300);
+    } else if (word == "brdrcf" && !m_cellBorder) {
+        p.borderColor = std::max(0, param);
+    } else if (word == "brsp" && !m_cellBorder) {
+        p.borderSpace = std::clamp(param, 0, 1440);
+    } else if (word == "cbpat") {
+        p.background = std::max(0, param);
+    } else if (word == "shading") {
+        p.shading = std::clamp(param, 0, 10000);
     } else if (word == "tqr" || word == "tqc" || word == "tqdec") {
         TabStop next;
         next.twips = -1; // type of the next \tx
+        next.leader = p.nextLeader;
         next.type = word == "tqc"   ? QTextOption::CenterTab
                     : word == "tqr" ? QTextOption::RightTab
                                     : QTextOption::DelimiterTab;
@@ -229,10 +319,13 @@ bool Reader::paragraphWord(QByteArrayView word, bool hasParam, int param) {
             p.tabs.back() = next;
         }
     } else if (word == "tx" || word == "tb") {
-        if (!p.tabs.empty() && p.tabs.back().twips < 0)
+        if (!p.tabs.empty() && p.tabs.back().twips < 0) {
             p.tabs.back().twips = std::max(0, twips);
-        else if (p.tabs.size() < kMaxTabs)
-            p.tabs.push_back(TabStop{std::max(0, twips), QTextOption::LeftTab});
+            p.tabs.back().leader = p.nextLeader;
+        } else if (p.tabs.size() < kMaxTabs) {
+            p.tabs.push_back(TabStop{std::max(0, twips), QTextOption::LeftTab, p.nextLeader});
+        }
+        p.nextLeader = LeaderNone;
     } else {
         return false;
     }
@@ -253,9 +346,22 @@ bool Reader::specialCharacterWord(QByteArrayView word, int param) {
         paragraphBreak();
         return true;
     }
+    if (word == "chftn") {
+        const QString number = QString::number(++m_footnotes);
+        for (const QChar c : number)
+            textChar(c);
+        return true;
+    }
+    if (word == "upr") {
+        state().dest = Dest::Upr; // the Unicode part {\*\ud} follows the ANSI one
+        return true;
+    }
     if (word == "u") {
         const int unit = param < 0 ? param + 65536 : param;
-        if (unit > 0 && unit <= 0xFFFF)
+        const FontEntry* font = findFont(state().chr.font);
+        if (unit >= 0xF020 && unit <= 0xF0FF && font && font->charset == SymbolCharset)
+            textChar(QChar(symbolToUnicode(static_cast<unsigned char>(unit - 0xF000))));
+        else if (unit > 0 && unit <= 0xFFFF)
             textChar(QChar(char16_t(unit)));
         m_skipChars = state().chr.unicodeSkip;
         return true;

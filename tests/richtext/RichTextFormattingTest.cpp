@@ -94,3 +94,84 @@ TEST(RichTextFormatting, SingleLinesAreSpacedByTheCellHeight) {
     EXPECT_EQ(baselineOf(c.runs[1]) - baselineOf(c.runs[0]), 18);
     EXPECT_EQ(c.runs[0].font->height(), 18);
 }
+
+TEST(RichTextFormatting, RaisedLoweredAndScaledText) {
+    const RecordingCanvas c = draw(test::richEdit(
+        "\\pard\\f0\\fs24 mid\\up6 up\\up0 mid\\dn6 down\\dn0 \\charscalex200 ww\\charscalex100 ww "
+        "\\expndtw40 ee\\expndtw0 ee\\par"));
+    const TextRun* up = runWith(c, u"up"_s);
+    const TextRun* down = runWith(c, u"down"_s);
+    ASSERT_TRUE(up && down);
+    const int mid = baselineOf(c.runs.front());
+    EXPECT_EQ(baselineOf(*up), mid - 4); // 3 points at 96 dpi
+    EXPECT_EQ(baselineOf(*down), mid + 4);
+    const TextRun* wide = runWith(c, u"ww"_s);
+    ASSERT_NE(wide, nullptr);
+    const TextRun& plain = *(wide + 1);
+    EXPECT_NEAR(wide->dx[0], 2 * plain.dx[0], 2); // by the average width, as lfWidth does
+    const TextRun* spaced = runWith(c, u"ee"_s);
+    ASSERT_NE(spaced, nullptr);
+    EXPECT_EQ(spaced->dx[0], (spaced + 1)->dx[0] + 3); // 2 points added after each character
+}
+
+TEST(RichTextFormatting, CapitalsAndSmallCapitals) {
+    const RecordingCanvas c = draw(test::richEdit("\\pard\\f0\\fs24 \\caps abc\\caps0  \\scaps Def\\par"));
+    EXPECT_EQ(c.text().remove(u' '), u"ABCDEF"_s);
+    const TextRun* big = runWith(c, u"D"_s);
+    const TextRun* small = runWith(c, u"EF"_s);
+    ASSERT_TRUE(big && small);
+    EXPECT_LT(small->font->emSize(), big->font->emSize());
+    EXPECT_EQ(baselineOf(*small), baselineOf(*big));
+}
+
+TEST(RichTextFormatting, UnderlineKindsAndDoubleStrike) {
+    const auto linesUnder = [](const QByteArray& body) { return draw(test::richEdit(body)).lines; };
+    EXPECT_EQ(linesUnder("\\pard\\f0 \\uldb double\\par").size(), 2u);
+    EXPECT_EQ(linesUnder("\\pard\\f0 \\ulw three words here\\par").size(), 3u);
+    const auto dotted = linesUnder("\\pard\\f0 \\uld dotted\\par");
+    ASSERT_EQ(dotted.size(), 1u);
+    EXPECT_EQ(dotted[0].second.style, std::uint32_t(PS_DOT));
+    const auto thick = linesUnder("\\pard\\f0 \\ulth thick\\par \\ul thin\\par");
+    ASSERT_EQ(thick.size(), 2u);
+    EXPECT_GT(thick[0].second.width, thick[1].second.width);
+    EXPECT_EQ(linesUnder("\\pard\\f0 \\striked1 twice\\par").size(), 2u);
+}
+
+// Symbol-font text is shown as the characters it draws; \upr shows its Unicode part; footnote
+// marks are their numbers and the footnotes themselves are not shown.
+TEST(RichTextFormatting, SymbolFontUnicodeAlternativesAndFootnoteMarks) {
+    TQmRichEdit edit;
+    edit.loadRichText("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\ftech\\fcharset2 Symbol;}}"
+                      "\\f0 x {\\f1 a\\'b3b\\u-3913 ?}{\\upr{ansi}{\\*\\ud{uni\\u321 ?}}}"
+                      " one{\\super\\chftn}{\\footnote\\chftn  note}, two{\\super\\chftn}\\par}");
+    EXPECT_EQ(edit.document().toPlainText(), u"x \u03B1\u2265\u03B2\u2022uni\u0141 one1, two2"_s);
+}
+
+TEST(RichTextFormatting, TabLeadersFillTheTabSpace) {
+    const RecordingCanvas c = draw(test::richEdit("\\pard\\tldot\\tx2880\\f0 a\\tab b\\par"));
+    const TextRun* dots = runWith(c, u"..."_s);
+    const TextRun* b = runWith(c, u"b"_s);
+    ASSERT_TRUE(dots && b);
+    EXPECT_GT(dots->x, c.runs.front().right());
+    EXPECT_LE(dots->right(), b->x);
+    EXPECT_GE(dots->right(), b->x - 2 * dots->dx[0]);
+    const RecordingCanvas line = draw(test::richEdit("\\pard\\tlul\\tx2880\\f0 a\\tab b\\par"));
+    ASSERT_EQ(line.lines.size(), 1u);
+    EXPECT_EQ(line.lines[0].first.x2(), runWith(line, u"b"_s)->x);
+}
+
+TEST(RichTextFormatting, ParagraphBordersAndShading) {
+    const RecordingCanvas c = draw(test::richEdit("\\pard\\box\\brdrs\\brdrw30\\brdrcf1\\brsp40\\cbpat3\\li72"
+                                                  "0\\f0 boxed one\\line two\\par\\pard plain\\par"));
+    EXPECT_EQ(c.lines.size(), 6u); // top, bottom, and left and right of each line
+    for (const auto& [l, pen] : c.lines) {
+        EXPECT_EQ(pen.color, rgb(255, 0, 0));
+        EXPECT_EQ(pen.width, 2);
+        EXPECT_GE(l.x1(), 48 - 3);
+    }
+    ASSERT_EQ(c.fills.size(), 2u);
+    EXPECT_EQ(c.fills[0].second, rgb(255, 255, 0));
+    const TextRun* plain = runWith(c, u"plain"_s);
+    ASSERT_NE(plain, nullptr);
+    EXPECT_GE(plain->y, c.fills[1].first.bottom());
+}
