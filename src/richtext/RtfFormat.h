@@ -38,6 +38,17 @@ constexpr int BorderColorProperty = QTextFormat::UserProperty + 15;
 constexpr int BorderSpaceProperty = QTextFormat::UserProperty + 16;
 constexpr int ShadingProperty = QTextFormat::UserProperty + 17;
 
+// Block format of a paragraph in a table cell: the row (a number unique in the document), the cell's
+// index in it, and the row's definition: column edges in points ([\trleft, \cellx...]), the gap
+// between a cell's edge and its text in points (\trgaph), the borders of each cell (BorderSide
+// bits) and their width in points.
+constexpr int TableRowProperty = QTextFormat::UserProperty + 18;
+constexpr int TableCellProperty = QTextFormat::UserProperty + 19;
+constexpr int TableEdgesProperty = QTextFormat::UserProperty + 20;
+constexpr int TableGapProperty = QTextFormat::UserProperty + 21;
+constexpr int TableBordersProperty = QTextFormat::UserProperty + 22;
+constexpr int TableBorderWidthProperty = QTextFormat::UserProperty + 23;
+
 enum UnderlineKind { UlNone, UlSingle, UlDouble, UlWords, UlDotted, UlDash, UlThick, UlWave };
 enum TabLeader { LeaderNone, LeaderDots, LeaderHyphens, LeaderUnderline, LeaderThick, LeaderEquals };
 enum BorderSide { BorderTop = 1, BorderBottom = 2, BorderLeft = 4, BorderRight = 8 };

@@ -177,6 +177,7 @@ const Layout::Paragraph& Layout::paragraph(const QTextBlock& block) {
         p.borderSpace = toY(bf.property(BorderSpaceProperty).toDouble());
         p.borderColor = fromQColor(bf.property(BorderColorProperty).value<QColor>());
     }
+    readTableCell(bf, p);
     if (const QVariant shading = bf.property(ShadingProperty); shading.isValid()) {
         p.shaded = true;
         p.shading = fromQColor(shading.value<QColor>());
@@ -317,6 +318,22 @@ void Layout::measureHeight(const Paragraph& p, LaidLine& line) const {
     line.baseline = line.height - descent; // relative to the line top until placed
 }
 
+// The line of p that starts at from, broken to width, measured, aligned and placed below y.
+LaidLine Layout::placeLine(const Paragraph& p, int from, int width, int y) const {
+    LaidLine line = breakLine(p, from, width);
+    measureHeight(p, line);
+    alignLine(p, line, width, line.end > int(p.text.size()));
+    line.top = y + (from == 0 ? p.before + frameTop(p) : 0);
+    line.baseline += line.top;
+    return line;
+}
+
+// Where the next line goes after line: below it, and below the paragraph's spacing after its last.
+int Layout::below(const Paragraph& p, const LaidLine& line) {
+    const bool last = line.end > int(p.text.size());
+    return line.top + line.height + (last ? p.after + frameBottom(p) : 0);
+}
+
 Layout::Result Layout::run(int start, const QRect& box, GdiCanvas* canvas) {
     Result r;
     r.bottom = box.y();
@@ -333,34 +350,41 @@ Layout::Result Layout::run(int start, const QRect& box, GdiCanvas* canvas) {
     int y = box.y();
     if (canvas)
         beginDrawing(*canvas);
-    for (; block.isValid(); block = block.next(), from = 0) {
+    while (block.isValid()) {
         const Paragraph& p = paragraph(block);
+        if (p.row != 0) {
+            const QTextBlock next = layOutRow(block, box, canvas, y, r);
+            if (next == block) {
+                r.next = block.position();
+                return r;
+            }
+            block = next;
+            from = 0;
+            continue;
+        }
         const int n = int(p.text.size());
         while (from <= n) {
-            LaidLine line = breakLine(p, from, width);
+            const LaidLine line = placeLine(p, from, width, y);
             const bool last = line.end > n;
-            measureHeight(p, line);
-            const int top = y + (from == 0 ? p.before + frameTop(p) : 0);
             // A line goes on only when all of it fits; the first one always does, so that a
             // continued text makes progress even in a box lower than one line.
-            if (top + line.height > boxBottom && r.lines > 0) {
+            if (line.top + line.height > boxBottom && r.lines > 0) {
                 r.next = block.position() + from;
                 return r;
             }
-            alignLine(p, line, width, last);
-            line.top = top;
-            line.baseline += top;
             if (canvas) {
                 drawParagraphFrame(*canvas, p, line, from == 0, last, box);
                 drawLine(*canvas, p, line, box);
             }
             ++r.lines;
-            y = top + line.height + (last ? p.after + frameBottom(p) : 0);
-            r.bottom = std::min(y, std::max(boxBottom, top + line.height));
+            y = below(p, line);
+            r.bottom = std::min(y, std::max(boxBottom, line.top + line.height));
             if (last)
                 break;
             from = line.end;
         }
+        block = block.next();
+        from = 0;
     }
     r.next = total;
     return r;

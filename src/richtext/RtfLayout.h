@@ -101,6 +101,21 @@ private:
         ColorRef borderColor = 0;
         bool shaded = false;
         ColorRef shading = 0;
+        // In a table: the row (0 for none), the cell, and the row's definition in logical units.
+        int row = 0;
+        int cell = 0;
+        std::vector<int> edges; // [left edge, right edge of each cell], from the box's left edge
+        std::vector<int> cellBorders;
+        int gap = 0;
+        int cellBorderWidth = 1;
+    };
+    // A line of a table cell waiting for its row to be placed.
+    struct CellLine {
+        const Paragraph* paragraph = nullptr;
+        LaidLine line;
+        int cell = 0;
+        bool first = false;
+        bool last = false;
     };
 
     const Paragraph& paragraph(const QTextBlock& block);
@@ -109,6 +124,13 @@ private:
     int toX(double points) const;
     int toY(double points) const;
 
+    void readTableCell(const QTextBlockFormat& format, Paragraph& p) const;
+    QTextBlock layOutRow(const QTextBlock& first, const QRect& box, GdiCanvas* canvas, int& y, Result& r);
+    std::pair<int, int> cellColumn(const Paragraph& p, int cell, int boxWidth) const;
+    void drawCellBorders(GdiCanvas& canvas, const Paragraph& row, int cells, int top, int bottom,
+                         const QRect& box) const;
+    LaidLine placeLine(const Paragraph& p, int from, int width, int y) const;
+    static int below(const Paragraph& p, const LaidLine& line);
     static int frameTop(const Paragraph& p);
     static int frameBottom(const Paragraph& p);
     LaidLine breakLine(const Paragraph& p, int from, int width) const;

@@ -162,6 +162,20 @@ QTextBlockFormat Reader::blockFormat() const {
         f.setProperty(BorderSpaceProperty, p.borderSpace / 20.0);
         f.setProperty(BorderColorProperty, color(p.borderColor).value_or(QColor(Qt::black)));
     }
+    if (p.inTable) {
+        QVariantList edges{m_row.left / 20.0};
+        QVariantList borders;
+        for (std::size_t i = 0; i < m_row.cellx.size(); ++i) {
+            edges.append(m_row.cellx[i] / 20.0);
+            borders.append(m_row.borders[i]);
+        }
+        f.setProperty(TableRowProperty, m_rowNumber);
+        f.setProperty(TableCellProperty, m_cellIndex);
+        f.setProperty(TableEdgesProperty, edges);
+        f.setProperty(TableGapProperty, m_row.gap / 20.0);
+        f.setProperty(TableBordersProperty, borders);
+        f.setProperty(TableBorderWidthProperty, m_row.borderTwips / 20.0);
+    }
     if (const auto back = color(p.background))
         f.setProperty(ShadingProperty, *back);
     else if (p.shading > 0)

@@ -64,14 +64,26 @@ struct ParaState {
     int lineSpacing = 0;
     bool lineMultiple = false;
     std::vector<TabStop> tabs;
-    int nextLeader = 0;  // leader of the tab stop being defined
-    int borders = 0;     // BorderSide bits
-    int borderTwips = 0; // \brdrw
-    int borderColor = 0; // \brdrcf
-    int borderSpace = 0; // \brsp, twips
-    int background = 0;  // \cbpat: colour index
-    int shading = 0;     // \shading, hundredths of a percent
+    int nextLeader = 0;   // leader of the tab stop being defined
+    int borders = 0;      // BorderSide bits
+    int borderTwips = 0;  // \brdrw
+    int borderColor = 0;  // \brdrcf
+    int borderSpace = 0;  // \brsp, twips
+    bool inTable = false; // \intbl
+    int background = 0;   // \cbpat: colour index
+    int shading = 0;      // \shading, hundredths of a percent
     bool operator==(const ParaState&) const = default;
+};
+
+// A table row's definition: \trleft, \trgaph, the right edges of its cells (\cellx, twips) and
+// the borders of each cell (\clbrdrt, ...).
+struct RowDef {
+    int left = 0;
+    int gap = 0;
+    std::vector<int> cellx;
+    std::vector<int> borders;
+    int pendingBorders = 0; // for the cell whose \cellx comes next
+    int borderTwips = 15;
 };
 
 struct GroupState {
@@ -129,6 +141,7 @@ private:
     bool paragraphWord(QByteArrayView word, bool hasParam, int param);
     bool specialCharacterWord(QByteArrayView word, int param);
     bool tableWord(QByteArrayView word, bool hasParam, int param);
+    bool tableRowWord(QByteArrayView word, int param);
     bool pictureWord(QByteArrayView word, bool hasParam, int param);
 
     // Tables.
@@ -171,6 +184,10 @@ private:
     int m_pictureCount = 0;
     int m_footnotes = 0;       // footnote marks shown so far
     bool m_cellBorder = false; // border words now describe a table cell's border
+    RowDef m_row;
+    int m_rowNumber = 1;
+    int m_cellIndex = 0;
+    static constexpr std::size_t kMaxCells = 64;
     // Pixels the decoded pictures of the document may still take: a small PNG can declare a huge
     // image, so many of them could otherwise exhaust memory.
     qint64 m_pixelBudget = 16'000'000;

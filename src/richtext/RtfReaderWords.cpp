@@ -178,6 +178,7 @@ void Reader::handleWord(QByteArrayView word, bool hasParam, int param) {
         m_defaultFont = param;
     } else if (characterWord(word, hasParam, param) || paragraphWord(word, hasParam, param)) {
         m_formatDirty = true;
+    } else if (tableRowWord(word, param)) {
     } else {
         specialCharacterWord(word, param);
     }
@@ -295,6 +296,8 @@ bool Reader::paragraphWord(QByteArrayView word, bool hasParam, int param) {
         p.borders |= side;
         if (p.borderTwips == 0)
             p.borderTwips = 15;
+    } else if (word == "intbl") {
+        p.inTable = toggle(hasParam, param);
     } else if (word == "brdrw" && !m_cellBorder) {
         p.borderTwips = std::clamp(param, 0, 300);
     } else if (word == "brdrcf" && !m_cellBorder) {
@@ -342,8 +345,20 @@ bool Reader::specialCharacterWord(QByteArrayView word, int param) {
                                        {"enspace", 0x2002},  {"qmspace", 0x2005}, {"bullet", 0x2022},
                                        {"lquote", 0x2018},   {"rquote", 0x2019},  {"ldblquote", 0x201C},
                                        {"rdblquote", 0x201D}};
-    if (word == "par" || word == "page" || word == "sect" || word == "row") {
+    if (word == "par" || word == "page" || word == "sect" || word == "nestcell") {
         paragraphBreak();
+        return true;
+    }
+    if (word == "cell") {
+        paragraphBreak();
+        ++m_cellIndex;
+        return true;
+    }
+    if (word == "row") {
+        if (m_cellIndex == 0 && !m_pendingPar)
+            paragraphBreak(); // a row without cells: keep its text as a paragraph
+        ++m_rowNumber;
+        m_cellIndex = 0;
         return true;
     }
     if (word == "chftn") {
@@ -373,6 +388,36 @@ bool Reader::specialCharacterWord(QByteArrayView word, int param) {
         }
     }
     return false;
+}
+
+// Words that define a table row: its left edge, the gap in its cells, the cells' right edges and
+// borders.
+bool Reader::tableRowWord(QByteArrayView word, int param) {
+    constexpr int kMaxTwips = 31680;
+    RowDef& r = m_row;
+    if (word == "trowd") {
+        r = RowDef{};
+        m_cellBorder = false;
+    } else if (word == "trleft") {
+        r.left = std::clamp(param, -kMaxTwips, kMaxTwips);
+    } else if (word == "trgaph") {
+        r.gap = std::clamp(param, 0, kMaxTwips);
+    } else if (word == "cellx") {
+        if (r.cellx.size() < kMaxCells) {
+            r.cellx.push_back(std::clamp(param, -kMaxTwips, kMaxTwips));
+            r.borders.push_back(r.pendingBorders);
+        }
+        r.pendingBorders = 0;
+    } else if (word.startsWith("clbrdr")) {
+        const int side = borderSide(QByteArray("brdr").append(word.sliced(6)));
+        r.pendingBorders |= side;
+        m_cellBorder = true;
+    } else if (word == "brdrw" && m_cellBorder) {
+        r.borderTwips = std::clamp(param, 0, 300);
+    } else {
+        return false;
+    }
+    return true;
 }
 
 // Words inside the font and colour tables.

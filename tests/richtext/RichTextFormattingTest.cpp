@@ -175,3 +175,78 @@ TEST(RichTextFormatting, ParagraphBordersAndShading) {
     ASSERT_NE(plain, nullptr);
     EXPECT_GE(plain->y, c.fills[1].first.bottom());
 }
+
+namespace {
+
+// A row of three cells, one inch wide each after a left edge that the gap brings back to zero;
+// borders all round every cell.
+QByteArray tableRow(const QByteArray& a, const QByteArray& b, const QByteArray& c) {
+    const QByteArray cell = "\\clbrdrt\\brdrs\\brdrw15\\clbrdrl\\brdrs\\brdrw15\\clbrdrb\\brdrs\\brdrw15"
+                            "\\clbrdrr\\brdrs\\brdrw15";
+    return "\\trowd\\trgaph108\\trleft-108" + cell + "\\cellx1332" + cell + "\\cellx2772" + cell +
+           "\\cellx4212\\pard\\intbl " + a + "\\cell\\pard\\intbl\\qc " + b + "\\cell\\pard\\intbl\\qr " + c +
+           "\\cell\\row\r\n";
+}
+
+} // namespace
+
+// Tables came out as one line of text per row at default tab stops.
+TEST(RichTextFormatting, TableCellsAreLaidOutInTheirColumns) {
+    const QByteArray rtf = test::richEdit("\\f0\\fs20 " + tableRow("A", "B", "one two three four five six") +
+                                          "\\pard After\\par");
+    const RecordingCanvas c = draw(rtf);
+    // Edges at -5.4, 66.6, 138.6 and 210.6 points: -7, 89, 185 and 281 pixels; the gap is 7.
+    const TextRun* a = runWith(c, u"A"_s);
+    const TextRun* b = runWith(c, u"B"_s);
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(a->x, 0);
+    EXPECT_LE(std::abs((b->x + b->right()) / 2 - (96 + 178) / 2), 1); // centred in [96, 178)
+    EXPECT_EQ(baselineOf(*a), baselineOf(*b));
+    // The third cell wraps inside its column, each line flush right.
+    int lines = 0, lowest = 0;
+    for (const TextRun& r : c.runs) {
+        if (r.x < 185)
+            continue;
+        ++lines;
+        EXPECT_EQ(r.right(), 274) << qPrintable(r.text);
+        lowest = std::max(lowest, r.y + r.font->height());
+    }
+    EXPECT_GE(lines, 2);
+    // The row is as tall as its tallest cell; what follows starts below it.
+    const TextRun* after = runWith(c, u"After"_s);
+    ASSERT_NE(after, nullptr);
+    EXPECT_GE(after->y, lowest);
+    EXPECT_EQ(after->x, 0);
+    // Four sides of three cells.
+    EXPECT_EQ(c.lines.size(), 12u);
+    for (const auto& [l, pen] : c.lines)
+        EXPECT_LE(l.y2(), after->y);
+}
+
+TEST(RichTextFormatting, ATableRowThatDoesNotFitMovesWhole) {
+    const QByteArray rtf = test::richEdit("\\f0\\fs20 " + tableRow("1", "2", "x") +
+                                          tableRow("3", "4", "long text that wraps over lines") + "}");
+    RecordingCanvas first;
+    int pos = 0;
+    DrawRichText(first, QRect(0, 0, 600, 30), rtf, true, true, 1.0f, &pos);
+    EXPECT_EQ(first.text(), u"12x"_s);
+    ASSERT_GT(pos, 0);
+    RecordingCanvas second;
+    DrawRichText(second, QRect(0, 0, 600, 300), rtf, true, true, 1.0f, &pos);
+    EXPECT_TRUE(second.text().startsWith(u"34long"_s));
+    EXPECT_EQ(pos, 0);
+}
+
+// Nested tables keep all their text.
+TEST(RichTextFormatting, NestedTablesKeepTheirText) {
+    const QByteArray rtf = test::richEdit(
+        "\\f0\\fs20\\trowd\\cellx3000\\cellx6000\\pard\\intbl outer\\par"
+        "\\pard\\intbl\\itap2 inner1\\nestcell "
+        "inner2\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000"
+        "\\nestrow}{\\nonesttables\\par}\\pard\\intbl tail\\cell right\\cell\\row\\pard end\\par");
+    const RecordingCanvas c = draw(rtf);
+    const QString text = c.text();
+    for (const QString& word : {u"outer"_s, u"inner1"_s, u"inner2"_s, u"tail"_s, u"right"_s, u"end"_s})
+        EXPECT_TRUE(text.contains(word)) << qPrintable(word) << " in " << qPrintable(text);
+    EXPECT_GT(runWith(c, u"right"_s)->x, 190);
+}
