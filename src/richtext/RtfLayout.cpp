@@ -3,8 +3,10 @@
 #include "RtfFormat.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QTextDocument>
 #include <QTextImageFormat>
+#include <QTextLayout>
 #include <algorithm>
 #include <numeric>
 
@@ -114,6 +116,51 @@ RunStyle Layout::makeStyle(const QTextCharFormat& format) const {
     return s;
 }
 
+// The style itself when its face has the character at, else the same style in the face that
+// fontconfig falls back to for it (as Qt does for ordinary text): the run is drawn with that
+// face, so the glyph is recorded as text of a face that has it.
+int Layout::withGlyph(int style, QStringView text, qsizetype at) {
+    const QChar c = text[at];
+    if (c.isLowSurrogate() || c == u'\t' || c == QChar(kLineSeparator) || c == QChar(kObject) ||
+        c.unicode() < 0x20)
+        return style;
+    char32_t code = c.unicode();
+    if (c.isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate())
+        code = QChar::surrogateToUcs4(c, text[at + 1]);
+    const GdiFontPtr& font = m_styles[std::size_t(style)].font;
+    if (font->rawFont().supportsCharacter(code))
+        return style;
+    const quint64 key = (quint64(style) << 32) | code;
+    if (const auto it = m_fallbackStyles.constFind(key); it != m_fallbackStyles.constEnd())
+        return *it;
+    int result = style;
+    const QString family = fallbackFamily(font->qfont(), text.mid(at, code > 0xFFFF ? 2 : 1));
+    if (!family.isEmpty() && family != font->qfont().family()) {
+        RunStyle fallback = m_styles[std::size_t(style)];
+        LogFont lf = font->logFont();
+        lf.faceName = family;
+        fallback.font = GdiFont::get(lf);
+        m_styles.push_back(std::move(fallback));
+        result = int(m_styles.size()) - 1;
+    }
+    m_fallbackStyles.insert(key, result);
+    return result;
+}
+
+// The family Qt's own text layout draws the character with when font lacks it.
+QString Layout::fallbackFamily(const QFont& font, QStringView character) {
+    QTextLayout layout(character.toString(), font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        const QRawFont raw = run.rawFont();
+        if (!run.glyphIndexes().isEmpty() && run.glyphIndexes().front() != 0)
+            return raw.familyName();
+    }
+    return {};
+}
+
 int Layout::styleFor(const QTextCharFormat& format, int formatIndex) {
     const auto it = m_styleByFormat.constFind(formatIndex);
     if (it != m_styleByFormat.constEnd())
@@ -144,6 +191,7 @@ const Layout::Paragraph& Layout::paragraph(const QTextBlock& block) {
     }
     for (std::size_t i = 0; i < n; ++i) {
         const QChar c = p.text[qsizetype(i)];
+        p.style[i] = withGlyph(p.style[i], QStringView(p.text), qsizetype(i));
         const RunStyle& s = m_styles[std::size_t(p.style[i])];
         if (c == QChar(kObject) && !s.pictureName.isEmpty())
             p.advance[i] = s.pictureSize.width();
@@ -151,6 +199,8 @@ const Layout::Paragraph& Layout::paragraph(const QTextBlock& block) {
             p.advance[i] = 0;
         else if (c.isHighSurrogate() && i + 1 < n)
             p.advance[i] = s.font->textWidth(QStringView(p.text).mid(qsizetype(i), 2));
+        else if (c.isMark())
+            p.advance[i] = 0; // a combining accent left alone sits on the letter before it
         else
             p.advance[i] = s.font->advance(c.unicode());
         if (c != u'\t' && c != QChar(kLineSeparator) && !c.isLowSurrogate())

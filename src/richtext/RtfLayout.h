@@ -120,6 +120,8 @@ private:
 
     const Paragraph& paragraph(const QTextBlock& block);
     int styleFor(const QTextCharFormat& format, int formatIndex);
+    int withGlyph(int style, QStringView text, qsizetype at);
+    static QString fallbackFamily(const QFont& font, QStringView character);
     RunStyle makeStyle(const QTextCharFormat& format) const;
     int toX(double points) const;
     int toY(double points) const;
@@ -153,6 +155,7 @@ private:
     LayoutOptions m_opt;
     std::vector<RunStyle> m_styles;
     QHash<int, int> m_styleByFormat;
+    QHash<quint64, int> m_fallbackStyles;            // (style, character) -> style in a face that has it
     std::unordered_map<int, Paragraph> m_paragraphs; // by block number, prepared on first use
 };
 

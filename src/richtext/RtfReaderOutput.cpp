@@ -66,7 +66,9 @@ void Reader::appendRun(const QString& text, bool small) {
 void Reader::flushRun() {
     if (m_run.isEmpty())
         return;
-    m_cursor.insertText(m_run, m_runFormat);
+    // Accents typed as combining characters join the letter before them where a precomposed
+    // letter exists, as the face draws that one.
+    m_cursor.insertText(m_run.normalized(QString::NormalizationForm_C), m_runFormat);
     m_run.clear();
 }
 

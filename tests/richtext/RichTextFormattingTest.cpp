@@ -250,3 +250,19 @@ TEST(RichTextFormatting, NestedTablesKeepTheirText) {
         EXPECT_TRUE(text.contains(word)) << qPrintable(word) << " in " << qPrintable(text);
     EXPECT_GT(runWith(c, u"right"_s)->x, 190);
 }
+
+// Characters the face lacks were drawn as empty boxes: they are drawn in a face that has them,
+// at their places in the line. A combining accent typed after its letter joins it.
+TEST(RichTextFormatting, MissingGlyphsComeFromAFaceThatHasThem) {
+    const RecordingCanvas c = draw(test::richEdit("\\pard\\f0\\fs24 x\\u9812 ?\\u8594 ?y a\\u769 ?\\par"));
+    const TextRun* king = runWith(c, u"\u2654"_s);
+    ASSERT_NE(king, nullptr);
+    EXPECT_NE(king->font->qfont().family(), u"Liberation Sans"_s);
+    EXPECT_TRUE(king->font->rawFont().supportsCharacter(char32_t(0x2654)));
+    EXPECT_EQ(king->x, c.runs.front().right());
+    EXPECT_EQ(king->font->emSize(), c.runs.front().font->emSize());
+    for (const TextRun& r : c.runs)
+        for (const QChar ch : r.text)
+            EXPECT_TRUE(r.font->rawFont().supportsCharacter(ch)) << qPrintable(r.text);
+    EXPECT_TRUE(c.text().endsWith(u"y \u00E1"_s)) << qPrintable(c.text());
+}
