@@ -3,10 +3,11 @@
 // MmToPxY; Left and Width are page pixels already.
 #include "LineDruk.h"
 
-#include "richtext/DrawRichText.h"
 #include "platform/CodePage.h"
 #include "platform/DrawText.h"
 #include "platform/GdiCanvas.h"
+#include "richtext/DrawRichText.h"
+#include "richtext/QmRichEdit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -257,8 +258,12 @@ void drawRichText(TPole& field, float& Y, int top) {
     const int right = fieldRight(field);
     const int bottom = doc.MmToPxY(kPageHeightMm);
     QRect box(QPoint(fieldLeft(field), top + doc.MmToPxY(0.5)), QPoint(right - 1, bottom - 1));
+    // The text is read and laid out once; every page continues where the last one stopped.
+    TQmRichEdit edit;
+    edit.setJustify(true);
+    edit.loadRichText(field.Text());
     int pos = 0;
-    int H = DrawRichText(doc.GetCanvas(), box, field.Text(), true, true, kPageScale, &pos);
+    int H = DrawRichText(doc.GetCanvas(), box, edit, true, true, kPageScale, &pos);
     while (pos > 0) {
         Y = doc.PxToMmY(top + H);
         doc.NewPage(Y);
@@ -266,7 +271,7 @@ void drawRichText(TPole& field, float& Y, int top) {
         top = doc.MmToPxY(Y);
         box = QRect(QPoint(fieldLeft(field), top), QPoint(right - 1, bottom - 1));
         const int before = pos;
-        H = DrawRichText(doc.GetCanvas(), box, field.Text(), true, true, kPageScale, &pos);
+        H = DrawRichText(doc.GetCanvas(), box, edit, true, true, kPageScale, &pos);
         // A page that takes nothing more (headers filling it) would repeat forever: stop there.
         if (pos == before)
             break;

@@ -5,9 +5,11 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QStringDecoder>
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace vek {
 
@@ -47,6 +49,72 @@ constexpr FaceAlias kAliases[] = {
     {u"georgia", u"Liberation Serif"},
 };
 constexpr char16_t kDefaultFamily[] = u"Liberation Sans";
+constexpr char16_t kSerifFamily[] = u"Liberation Serif";
+constexpr char16_t kMonoFamily[] = u"Liberation Mono";
+
+// Faces that are not installed here but are known to be serif or monospaced: they fall back to a
+// face of their kind, so columns of a monospaced face stay columns.
+constexpr const char16_t* kSerifFaces[] = {
+    u"garamond",
+    u"bookman old style",
+    u"bookman",
+    u"book antiqua",
+    u"palatino linotype",
+    u"palatino",
+    u"century schoolbook",
+    u"century",
+    u"cambria",
+    u"constantia",
+    u"baskerville old face",
+    u"bodoni mt",
+    u"calisto mt",
+    u"goudy old style",
+    u"perpetua",
+    u"footlight mt",
+    u"rockwell",
+    u"times new roman ps",
+    u"antiqua",
+};
+constexpr const char16_t* kMonoFaces[] = {
+    u"consolas",       u"lucida sans typewriter", u"andale mono", u"ocr a extended",    u"letter gothic",
+    u"prestige elite", u"courier 10 pitch",       u"monospace",   u"lucida typewriter",
+};
+
+// The Windows face a script variant stands for: "Arial CE" is Arial with the Central-European
+// code page, and so are the Cyrillic, Greek, Turkish and Baltic ones.
+QString baseFace(const QString& key) {
+    static constexpr const char16_t* kSuffixes[] = {u" ce", u" cyr", u" greek", u" tur", u" baltic"};
+    for (const char16_t* suffix : kSuffixes) {
+        if (key.endsWith(QStringView(suffix)))
+            return key.chopped(QStringView(suffix).size()).trimmed();
+    }
+    return key;
+}
+
+template <std::size_t N> bool isOneOf(const QString& key, const char16_t* const (&names)[N]) {
+    return std::any_of(std::begin(names), std::end(names),
+                       [&](const char16_t* n) { return key == QStringView(n); });
+}
+
+// An installed family of that exact name, or empty.
+QString installedFamily(const QString& name) {
+    const QString exact = QFontInfo(QFont(name)).family();
+    return exact.compare(name, Qt::CaseInsensitive) == 0 ? exact : QString();
+}
+
+// The stand-in of its kind for a face that is not here.
+QString fallbackFamily(const QString& key, std::uint8_t pitchAndFamily) {
+    if (isOneOf(key, kMonoFaces))
+        return QString::fromUtf16(kMonoFamily);
+    if (isOneOf(key, kSerifFaces))
+        return QString::fromUtf16(kSerifFamily);
+    const int family = pitchAndFamily & 0xF0;
+    if (family == FF_MODERN || (pitchAndFamily & 0x03) == FIXED_PITCH)
+        return QString::fromUtf16(kMonoFamily);
+    if (family == FF_ROMAN || family == FF_SCRIPT)
+        return QString::fromUtf16(kSerifFamily);
+    return QString::fromUtf16(kDefaultFamily);
+}
 
 QFont::StyleHint styleHintFor(const QString& family) {
     if (family.contains(u"Mono"))
@@ -84,13 +152,90 @@ Os2Metrics readOs2(const QRawFont& raw) {
     return m;
 }
 
+constexpr int kMaxVdmxPpem = 255; // a VDMX record holds sizes up to 255 pixels
+
+// Ascent and descent of a font's cell in whole pixels (TEXTMETRIC's tmAscent and tmDescent).
+struct CellExtents {
+    int ascent = 0;
+    int descent = 0;
+};
+
+// The face's own VDMX record for an em of ppem pixels at a 1:1 aspect ratio, if it has one.
+std::optional<CellExtents> vdmxExtents(const QRawFont& raw, int ppem) {
+    const QByteArray table = raw.fontTable("VDMX");
+    const auto* p = reinterpret_cast<const uchar*>(table.constData());
+    const qsizetype size = table.size();
+    const auto u16 = [&](qsizetype at) {
+        return at >= 0 && at + 2 <= size ? int(qFromBigEndian<quint16>(p + at)) : -1;
+    };
+    const auto s16 = [&](qsizetype at) { return int(qFromBigEndian<qint16>(p + at)); };
+    const int ratios = u16(4);
+    for (int r = 0; r < ratios && 6 + 4 * r + 4 <= size; ++r) {
+        const uchar* ratio = p + 6 + 4 * r;
+        const bool square = ratio[1] == 0 || (ratio[1] == 1 && ratio[2] <= 1 && ratio[3] >= 1);
+        if (!square)
+            continue;
+        const int group = u16(6 + 4 * qsizetype(ratios) + 2 * r);
+        const int records = u16(group);
+        for (int i = 0; group >= 0 && i < records; ++i) {
+            const qsizetype at = group + 4 + 6 * qsizetype(i);
+            if (at + 6 > size)
+                break;
+            if (u16(at) == ppem)
+                return CellExtents{s16(at + 2), -s16(at + 4)};
+        }
+        return std::nullopt; // the first matching ratio decides
+    }
+    return std::nullopt;
+}
+
+// What a VDMX records for a face that has none: the hinted extents of the Windows ANSI
+// characters at that em, so that no pixel of them lies outside the cell.
+CellExtents hintedExtents(const QFont& face, int ppem) {
+    static const QString ansi = [] {
+        char bytes[0xE0];
+        for (int b = 0; b < 0xE0; ++b)
+            bytes[b] = char(b + 0x20);
+        return QString(QStringDecoder("windows-1252").decode(QByteArrayView(bytes, sizeof bytes)));
+    }();
+    QFont f = face;
+    f.setPixelSize(ppem);
+    f.setHintingPreference(QFont::PreferFullHinting);
+    const QRawFont raw = QRawFont::fromFont(f);
+    double top = 0, bottom = 0;
+    for (const quint32 glyph : raw.glyphIndexesForString(ansi)) {
+        if (glyph == 0)
+            continue;
+        const QRectF box = raw.boundingRect(glyph);
+        top = std::min(top, box.top());
+        bottom = std::max(bottom, box.bottom());
+    }
+    return CellExtents{int(std::ceil(-top - 1e-6)), int(std::ceil(bottom - 1e-6))};
+}
+
+// GDI's cell of a TrueType face asked for by its em: the VDMX record for that size (the face's
+// own, or the hinted extents a VDMX records); sizes beyond a VDMX's reach, fractional ems and
+// faces without outlines take usWinAscent and usWinDescent scaled and rounded each.
+CellExtents cellExtents(const QFont& face, const QRawFont& raw, const Os2Metrics& os2, double upem, double em,
+                        bool emRequested) {
+    const CellExtents scaled{roundHalfEven(os2.winAscent * em / upem),
+                             roundHalfEven(os2.winDescent * em / upem)};
+    const int ppem = int(em);
+    if (!emRequested || ppem != em || ppem < 1 || ppem > kMaxVdmxPpem)
+        return scaled;
+    if (const std::optional<CellExtents> vdmx = vdmxExtents(raw, ppem))
+        return *vdmx;
+    const CellExtents hinted = hintedExtents(face, ppem);
+    return hinted.ascent + hinted.descent > 0 ? hinted : scaled;
+}
+
 constexpr double kDefaultEm = 13; // the em of a LOGFONT that leaves the height to the system
 constexpr double kMaxEm = 16384;
 
 } // namespace
 
 QString GdiFont::substituteFor(const QString& faceName) {
-    const QString key = faceName.trimmed().toLower();
+    const QString key = baseFace(faceName.trimmed().toLower());
     for (const FaceAlias& a : kAliases) {
         if (key == QStringView(a.windowsFace))
             return QString::fromUtf16(a.family);
@@ -98,17 +243,27 @@ QString GdiFont::substituteFor(const QString& faceName) {
     return {};
 }
 
-QString GdiFont::familyFor(const QString& faceName) {
+QString GdiFont::familyFor(const QString& faceName, std::uint8_t pitchAndFamily) {
     const QString key = faceName.trimmed().toLower();
     if (key.isEmpty())
-        return QString::fromUtf16(kDefaultFamily);
+        return fallbackFamily(key, pitchAndFamily);
     if (const QString substitute = substituteFor(faceName); !substitute.isEmpty())
         return substitute;
-    // A face that is installed under its own name is used as it is.
-    const QString exact = QFontInfo(QFont(faceName)).family();
-    if (exact.compare(faceName.trimmed(), Qt::CaseInsensitive) == 0)
+    // A face that is installed under its own name (or without its script suffix) is used as it is.
+    if (const QString exact = installedFamily(faceName.trimmed()); !exact.isEmpty())
         return exact;
-    return QString::fromUtf16(kDefaultFamily);
+    const QString base = baseFace(key);
+    if (base != key) {
+        if (const QString exact = installedFamily(base); !exact.isEmpty())
+            return exact;
+    }
+    return fallbackFamily(base, pitchAndFamily);
+}
+
+bool GdiFont::hasFace(const QString& faceName) {
+    const QString name = faceName.trimmed();
+    return !name.isEmpty() && (!substituteFor(name).isEmpty() || !installedFamily(name).isEmpty() ||
+                               !installedFamily(baseFace(name.toLower())).isEmpty());
 }
 
 std::shared_ptr<const GdiFont> GdiFont::get(const LogFont& lf) {
@@ -132,7 +287,7 @@ std::shared_ptr<const GdiFont> GdiFont::get(const LogFont& lf) {
 GdiFont::GdiFont(const LogFont& lf)
     : m_lf(lf) {
     m_latinAdvances.fill(-1);
-    const QString family = familyFor(lf.faceName);
+    const QString family = familyFor(lf.faceName, lf.pitchAndFamily);
     QFont base(family);
     base.setStyleHint(styleHintFor(family), QFont::PreferOutline);
     base.setHintingPreference(QFont::PreferNoHinting);
@@ -157,8 +312,9 @@ GdiFont::GdiFont(const LogFont& lf)
     // Heights come from printout files: keep them where pixel sizes stay whole numbers.
     m_em = std::clamp(m_em, 0.5, kMaxEm);
 
-    m_ascent = roundHalfEven(os2.winAscent * m_em / upem);
-    m_descent = roundHalfEven(os2.winDescent * m_em / upem);
+    const CellExtents extents = cellExtents(base, probe, os2, upem, m_em, lf.height <= 0);
+    m_ascent = extents.ascent;
+    m_descent = extents.descent;
     m_internalLeading = std::max(0, height() - roundHalfEven(m_em));
 
     const double naturalAvg = os2.avgWidth * m_em / upem;

@@ -19,14 +19,32 @@
 
 namespace vek {
 
+// Pitch and family of a LOGFONT (lfPitchAndFamily).
+enum PitchAndFamily : std::uint8_t {
+    FIXED_PITCH = 1,
+    VARIABLE_PITCH = 2,
+    FF_ROMAN = 0x10,
+    FF_SWISS = 0x20,
+    FF_MODERN = 0x30,
+    FF_SCRIPT = 0x40,
+    FF_DECORATIVE = 0x50,
+};
+
 class GdiFont {
 public:
     // The cached font for these fields. Never null.
     static std::shared_ptr<const GdiFont> get(const LogFont& lf);
-    // The family fontconfig is asked for in place of a Windows face name.
-    static QString familyFor(const QString& faceName);
-    // The installed family that stands in for a known Windows face; empty for any other name.
+    // The family fontconfig is asked for in place of a Windows face name. A face that is neither
+    // a known Windows face nor installed falls back by its kind: a known serif or monospaced face
+    // by its name, any other by the LOGFONT's pitch and family (FF_ROMAN serif, FF_MODERN or
+    // FIXED_PITCH monospaced, else sans).
+    static QString familyFor(const QString& faceName, std::uint8_t pitchAndFamily = 0);
+    // The installed family that stands in for a known Windows face, also in its Central-European,
+    // Cyrillic, Greek, Turkish and Baltic variants ("Arial CE", "Times New Roman Cyr"); empty for
+    // any other name.
     static QString substituteFor(const QString& faceName);
+    // Whether the face is drawn by itself or by its known stand-in, not by a fallback.
+    static bool hasFace(const QString& faceName);
 
     const LogFont& logFont() const { return m_lf; }
     // The Qt font to paint with, pixel size in logical units (the em rounded to whole pixels),

@@ -35,6 +35,21 @@ int DrawRichText(GdiCanvas& canvas, const QRect& rect, const QByteArray& text, b
                  float scale, int* startPos) {
     if (text.isEmpty())
         return 0;
+    TQmRichEdit edit;
+    edit.setJustify(true);
+    edit.loadRichText(text);
+    const int bottom = DrawRichText(canvas, rect, edit, render, keepColour, scale, startPos);
+    edit.formatRange(nullptr, false);
+    return bottom;
+}
+
+int DrawRichText(GdiCanvas& canvas, const QRect& rect, TQmRichEdit& edit, bool render, bool keepColour,
+                 float scale, int* startPos) {
+    if (edit.textLength() == 0) {
+        if (startPos)
+            *startPos = 0;
+        return 0;
+    }
     // A scale that is no number or not positive cannot map anything: draw unscaled.
     if (!std::isfinite(scale) || scale <= 0.0f)
         scale = 1.0f;
@@ -53,12 +68,8 @@ int DrawRichText(GdiCanvas& canvas, const QRect& rect, const QByteArray& text, b
     const int dpiX = std::max(1, canvas.logPixelsX());
     const int dpiY = std::max(1, canvas.logPixelsY());
 
-    TQmRichEdit edit;
     edit.setColor(canvas.brush().color);
-    edit.setJustify(true);
-    edit.loadRichText(text);
-    if (!keepColour)
-        edit.setDefaultTextColor(canvas.textColor());
+    edit.setDefaultTextColor(keepColour ? rgb(0, 0, 0) : canvas.textColor());
 
     FormatRange range;
     range.hdc = &canvas;
@@ -69,7 +80,6 @@ int DrawRichText(GdiCanvas& canvas, const QRect& rect, const QByteArray& text, b
     const int n = edit.formatRange(&range, render);
     if (startPos)
         *startPos = n < 0 ? 0 : (n < edit.textLength() ? n : 0);
-    edit.formatRange(nullptr, false);
     if (n <= 0)
         return 0;
     const qint64 bottom = qint64(range.rc.bottom) * dpiY / 1440;

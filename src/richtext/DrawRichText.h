@@ -8,6 +8,7 @@
 namespace vek {
 
 class GdiCanvas;
+class TQmRichEdit;
 
 // Lays out the rich text (RTF bytes as stored in a printout) into rect (canvas units) and draws
 // it when render is set, else only measures. keepColour false makes the canvas's text colour the
@@ -18,6 +19,11 @@ class GdiCanvas;
 // out). A line is laid out only when its whole height fits, except that the first line of a
 // call always is, so a text continued from call to call always advances.
 int DrawRichText(GdiCanvas& canvas, const QRect& rect, const QByteArray& text, bool render, bool keepColour,
+                 float scale, int* startPos = nullptr);
+
+// The same with a control that already holds the text: it is read once and its layout is kept
+// from call to call, so a long text continued page after page is laid out only once.
+int DrawRichText(GdiCanvas& canvas, const QRect& rect, TQmRichEdit& edit, bool render, bool keepColour,
                  float scale, int* startPos = nullptr);
 
 } // namespace vek

@@ -3,8 +3,10 @@
 #include "RtfFormat.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QTextDocument>
 #include <QTextImageFormat>
+#include <QTextLayout>
 #include <algorithm>
 #include <numeric>
 
@@ -29,6 +31,14 @@ bool clingsToPrevious(QChar c) {
 }
 
 } // namespace
+
+// Room a paragraph's top and bottom borders take beside its lines.
+int Layout::frameTop(const Paragraph& p) {
+    return (p.borders & BorderTop) ? p.borderSpace + p.borderWidth : 0;
+}
+int Layout::frameBottom(const Paragraph& p) {
+    return (p.borders & BorderBottom) ? p.borderSpace + p.borderWidth : 0;
+}
 
 Layout::Layout(const QTextDocument& doc, const LayoutOptions& options)
     : m_doc(doc)
@@ -61,12 +71,23 @@ RunStyle Layout::makeStyle(const QTextCharFormat& format) const {
     lf.italic = format.fontItalic() ? 1 : 0;
     const QVariant charset = format.property(CharsetProperty);
     lf.charSet = std::uint8_t(charset.isValid() ? charset.toInt() : DEFAULT_CHARSET);
-    lf.faceName = format.fontFamilies().toStringList().value(0, QStringLiteral("Arial"));
+    // The face, or its alternative when only that one is here; else GdiFont falls back by family.
+    const QStringList faces = format.fontFamilies().toStringList();
+    lf.faceName = faces.value(0, QStringLiteral("Arial"));
+    if (faces.size() > 1 && !GdiFont::hasFace(lf.faceName) && GdiFont::hasFace(faces[1]))
+        lf.faceName = faces[1];
+    lf.pitchAndFamily = std::uint8_t(format.property(PitchFamilyProperty).toInt());
     s.font = GdiFont::get(lf);
+    if (const int scaleX = format.property(ScaleXProperty).toInt(); scaleX > 0 && scaleX != 100) {
+        lf.width = std::max(1, roundHalfEven(s.font->averageCharWidth() * scaleX / 100.0));
+        s.font = GdiFont::get(lf);
+    }
+    s.spacing = toX(format.property(SpacingProperty).toDouble());
     if (vertical == QTextCharFormat::AlignSuperScript)
         s.rise = roundHalfEven(fullHeight * 0.35);
     else if (vertical == QTextCharFormat::AlignSubScript)
         s.rise = -roundHalfEven(fullHeight * 0.15);
+    s.rise += toY(format.property(RiseProperty).toDouble());
     s.ascent = std::max(0, s.font->ascent() + s.rise);
     s.descent = std::max(0, s.font->descent() - s.rise);
     s.color = format.hasProperty(AutoColorProperty) || !format.foreground().color().isValid()
@@ -77,7 +98,9 @@ RunStyle Layout::makeStyle(const QTextCharFormat& format) const {
         s.back = fromQColor(format.background().color());
     }
     s.underline = format.fontUnderline();
+    s.underlineKind = s.underline ? std::max(1, format.property(UnderlineKindProperty).toInt()) : 0;
     s.strike = format.fontStrikeOut();
+    s.doubleStrike = format.property(StrikeKindProperty).toInt() > 1;
     const QFontMetricsF fm(s.font->qfont());
     s.lineWidth = std::max(1, roundHalfEven(fm.lineWidth()));
     s.underlinePos = std::max(1, roundHalfEven(fm.underlinePos()));
@@ -91,6 +114,51 @@ RunStyle Layout::makeStyle(const QTextCharFormat& format) const {
         s.descent = 0;
     }
     return s;
+}
+
+// The style itself when its face has the character at, else the same style in the face that
+// fontconfig falls back to for it (as Qt does for ordinary text): the run is drawn with that
+// face, so the glyph is recorded as text of a face that has it.
+int Layout::withGlyph(int style, QStringView text, qsizetype at) {
+    const QChar c = text[at];
+    if (c.isLowSurrogate() || c == u'\t' || c == QChar(kLineSeparator) || c == QChar(kObject) ||
+        c.unicode() < 0x20)
+        return style;
+    char32_t code = c.unicode();
+    if (c.isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate())
+        code = QChar::surrogateToUcs4(c, text[at + 1]);
+    const GdiFontPtr& font = m_styles[std::size_t(style)].font;
+    if (font->rawFont().supportsCharacter(code))
+        return style;
+    const quint64 key = (quint64(style) << 32) | code;
+    if (const auto it = m_fallbackStyles.constFind(key); it != m_fallbackStyles.constEnd())
+        return *it;
+    int result = style;
+    const QString family = fallbackFamily(font->qfont(), text.mid(at, code > 0xFFFF ? 2 : 1));
+    if (!family.isEmpty() && family != font->qfont().family()) {
+        RunStyle fallback = m_styles[std::size_t(style)];
+        LogFont lf = font->logFont();
+        lf.faceName = family;
+        fallback.font = GdiFont::get(lf);
+        m_styles.push_back(std::move(fallback));
+        result = int(m_styles.size()) - 1;
+    }
+    m_fallbackStyles.insert(key, result);
+    return result;
+}
+
+// The family Qt's own text layout draws the character with when font lacks it.
+QString Layout::fallbackFamily(const QFont& font, QStringView character) {
+    QTextLayout layout(character.toString(), font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        const QRawFont raw = run.rawFont();
+        if (!run.glyphIndexes().isEmpty() && run.glyphIndexes().front() != 0)
+            return raw.familyName();
+    }
+    return {};
 }
 
 int Layout::styleFor(const QTextCharFormat& format, int formatIndex) {
@@ -123,6 +191,7 @@ const Layout::Paragraph& Layout::paragraph(const QTextBlock& block) {
     }
     for (std::size_t i = 0; i < n; ++i) {
         const QChar c = p.text[qsizetype(i)];
+        p.style[i] = withGlyph(p.style[i], QStringView(p.text), qsizetype(i));
         const RunStyle& s = m_styles[std::size_t(p.style[i])];
         if (c == QChar(kObject) && !s.pictureName.isEmpty())
             p.advance[i] = s.pictureSize.width();
@@ -130,8 +199,12 @@ const Layout::Paragraph& Layout::paragraph(const QTextBlock& block) {
             p.advance[i] = 0;
         else if (c.isHighSurrogate() && i + 1 < n)
             p.advance[i] = s.font->textWidth(QStringView(p.text).mid(qsizetype(i), 2));
+        else if (c.isMark())
+            p.advance[i] = 0; // a combining accent left alone sits on the letter before it
         else
             p.advance[i] = s.font->advance(c.unicode());
+        if (c != u'\t' && c != QChar(kLineSeparator) && !c.isLowSurrogate())
+            p.advance[i] = std::max(0, p.advance[i] + s.spacing);
     }
     const QTextBlockFormat bf = block.blockFormat();
     p.align = bf.alignment() & Qt::AlignHorizontal_Mask;
@@ -142,9 +215,22 @@ const Layout::Paragraph& Layout::paragraph(const QTextBlock& block) {
     p.after = toY(bf.bottomMargin());
     p.lineSpacing = bf.property(LineSpacingProperty).toInt();
     p.lineMultiple = bf.property(LineSpacingMultipleProperty).toBool();
+    const QVariantList leaders = bf.property(TabLeadersProperty).toList();
     for (QTextOption::Tab t : bf.tabPositions()) {
         t.position = toX(t.position);
+        p.leaders.push_back(leaders.value(qsizetype(p.tabs.size())).toInt());
         p.tabs.push_back(t);
+    }
+    p.borders = bf.property(BordersProperty).toInt();
+    if (p.borders != 0) {
+        p.borderWidth = std::max(1, toY(bf.property(BorderWidthProperty).toDouble()));
+        p.borderSpace = toY(bf.property(BorderSpaceProperty).toDouble());
+        p.borderColor = fromQColor(bf.property(BorderColorProperty).value<QColor>());
+    }
+    readTableCell(bf, p);
+    if (const QVariant shading = bf.property(ShadingProperty); shading.isValid()) {
+        p.shaded = true;
+        p.shading = fromQColor(shading.value<QColor>());
     }
     return m_paragraphs.emplace(block.blockNumber(), std::move(p)).first->second;
 }
@@ -282,6 +368,22 @@ void Layout::measureHeight(const Paragraph& p, LaidLine& line) const {
     line.baseline = line.height - descent; // relative to the line top until placed
 }
 
+// The line of p that starts at from, broken to width, measured, aligned and placed below y.
+LaidLine Layout::placeLine(const Paragraph& p, int from, int width, int y) const {
+    LaidLine line = breakLine(p, from, width);
+    measureHeight(p, line);
+    alignLine(p, line, width, line.end > int(p.text.size()));
+    line.top = y + (from == 0 ? p.before + frameTop(p) : 0);
+    line.baseline += line.top;
+    return line;
+}
+
+// Where the next line goes after line: below it, and below the paragraph's spacing after its last.
+int Layout::below(const Paragraph& p, const LaidLine& line) {
+    const bool last = line.end > int(p.text.size());
+    return line.top + line.height + (last ? p.after + frameBottom(p) : 0);
+}
+
 Layout::Result Layout::run(int start, const QRect& box, GdiCanvas* canvas) {
     Result r;
     r.bottom = box.y();
@@ -298,32 +400,41 @@ Layout::Result Layout::run(int start, const QRect& box, GdiCanvas* canvas) {
     int y = box.y();
     if (canvas)
         beginDrawing(*canvas);
-    for (; block.isValid(); block = block.next(), from = 0) {
+    while (block.isValid()) {
         const Paragraph& p = paragraph(block);
+        if (p.row != 0) {
+            const QTextBlock next = layOutRow(block, box, canvas, y, r);
+            if (next == block) {
+                r.next = block.position();
+                return r;
+            }
+            block = next;
+            from = 0;
+            continue;
+        }
         const int n = int(p.text.size());
         while (from <= n) {
-            LaidLine line = breakLine(p, from, width);
+            const LaidLine line = placeLine(p, from, width, y);
             const bool last = line.end > n;
-            measureHeight(p, line);
-            const int top = y + (from == 0 ? p.before : 0);
             // A line goes on only when all of it fits; the first one always does, so that a
             // continued text makes progress even in a box lower than one line.
-            if (top + line.height > boxBottom && r.lines > 0) {
+            if (line.top + line.height > boxBottom && r.lines > 0) {
                 r.next = block.position() + from;
                 return r;
             }
-            alignLine(p, line, width, last);
-            line.top = top;
-            line.baseline += top;
-            if (canvas)
+            if (canvas) {
+                drawParagraphFrame(*canvas, p, line, from == 0, last, box);
                 drawLine(*canvas, p, line, box);
+            }
             ++r.lines;
-            y = top + line.height + (last ? p.after : 0);
-            r.bottom = std::min(y, std::max(boxBottom, top + line.height));
+            y = below(p, line);
+            r.bottom = std::min(y, std::max(boxBottom, line.top + line.height));
             if (last)
                 break;
             from = line.end;
         }
+        block = block.next();
+        from = 0;
     }
     r.next = total;
     return r;

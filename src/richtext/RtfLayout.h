@@ -38,9 +38,12 @@ struct RunStyle {
     bool hasBack = false;
     ColorRef back = 0;
     bool underline = false;
+    int underlineKind = 0; // UnderlineKind
     bool strike = false;
-    int rise = 0;   // baseline shift, upwards
-    int ascent = 0; // above the line's baseline, rise included
+    bool doubleStrike = false;
+    int spacing = 0; // added to the advance of every character
+    int rise = 0;    // baseline shift, upwards
+    int ascent = 0;  // above the line's baseline, rise included
     int descent = 0;
     int lineWidth = 1;    // underline and strike-out thickness
     int underlinePos = 1; // below the baseline
@@ -91,14 +94,47 @@ private:
         int lineSpacing = 0; // twips as written
         bool lineMultiple = false;
         std::vector<QTextOption::Tab> tabs; // positions in logical units from the box's left edge
+        std::vector<int> leaders;           // TabLeader of each tab stop
+        int borders = 0;                    // BorderSide bits
+        int borderWidth = 0;
+        int borderSpace = 0;
+        ColorRef borderColor = 0;
+        bool shaded = false;
+        ColorRef shading = 0;
+        // In a table: the row (0 for none), the cell, and the row's definition in logical units.
+        int row = 0;
+        int cell = 0;
+        std::vector<int> edges; // [left edge, right edge of each cell], from the box's left edge
+        std::vector<int> cellBorders;
+        int gap = 0;
+        int cellBorderWidth = 1;
+    };
+    // A line of a table cell waiting for its row to be placed.
+    struct CellLine {
+        const Paragraph* paragraph = nullptr;
+        LaidLine line;
+        int cell = 0;
+        bool first = false;
+        bool last = false;
     };
 
     const Paragraph& paragraph(const QTextBlock& block);
     int styleFor(const QTextCharFormat& format, int formatIndex);
+    int withGlyph(int style, QStringView text, qsizetype at);
+    static QString fallbackFamily(const QFont& font, QStringView character);
     RunStyle makeStyle(const QTextCharFormat& format) const;
     int toX(double points) const;
     int toY(double points) const;
 
+    void readTableCell(const QTextBlockFormat& format, Paragraph& p) const;
+    QTextBlock layOutRow(const QTextBlock& first, const QRect& box, GdiCanvas* canvas, int& y, Result& r);
+    std::pair<int, int> cellColumn(const Paragraph& p, int cell, int boxWidth) const;
+    void drawCellBorders(GdiCanvas& canvas, const Paragraph& row, int cells, int top, int bottom,
+                         const QRect& box) const;
+    LaidLine placeLine(const Paragraph& p, int from, int width, int y) const;
+    static int below(const Paragraph& p, const LaidLine& line);
+    static int frameTop(const Paragraph& p);
+    static int frameBottom(const Paragraph& p);
     LaidLine breakLine(const Paragraph& p, int from, int width) const;
     int tabAdvance(const Paragraph& p, int x, int at) const;
     void alignLine(const Paragraph& p, LaidLine& line, int width, bool lastOfParagraph) const;
@@ -108,11 +144,18 @@ private:
     void drawSegment(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, int from, int to,
                      int x) const;
     void drawPicture(GdiCanvas& canvas, const RunStyle& s, const QRect& r) const;
+    void drawLines(GdiCanvas& canvas, const RunStyle& s, int x, int baseline, const std::vector<int>& dx,
+                   QStringView text) const;
+    void drawLeader(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, int at, int x, int adv,
+                    const QRect& box) const;
+    void drawParagraphFrame(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, bool first,
+                            bool last, const QRect& box) const;
 
     const QTextDocument& m_doc;
     LayoutOptions m_opt;
     std::vector<RunStyle> m_styles;
     QHash<int, int> m_styleByFormat;
+    QHash<quint64, int> m_fallbackStyles;            // (style, character) -> style in a face that has it
     std::unordered_map<int, Paragraph> m_paragraphs; // by block number, prepared on first use
 };
 

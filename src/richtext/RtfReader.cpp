@@ -2,6 +2,7 @@
 
 #include "RtfFormat.h"
 #include "RtfReaderState.h"
+#include "RtfSymbolFont.h"
 #include "platform/CodePage.h"
 
 #include <QStringDecoder>
@@ -52,7 +53,11 @@ void Reader::run() {
         case '\n':
             break;
         case '\t':
-            handleWord("tab", false, 0);
+            // A literal tab is a character like any other: it may be the fallback of a \uN.
+            if (m_skipChars > 0)
+                --m_skipChars;
+            else
+                handleWord("tab", false, 0);
             break;
         default:
             textByte(static_cast<unsigned char>(c));
@@ -171,7 +176,9 @@ void Reader::pushGroup() {
     if (next.dest == Dest::FontTable)
         next.dest = Dest::FontEntry; // one font per group
     else if (next.dest == Dest::FontEntry)
-        next.dest = Dest::Skip; // \panose, \falt, ...
+        next.dest = Dest::FontSub; // \panose, \falt, ...
+    else if (next.dest == Dest::FontSub || next.dest == Dest::FontAlt)
+        next.dest = Dest::Skip;
     m_stack.push_back(std::move(next));
 }
 
@@ -185,6 +192,8 @@ void Reader::popGroup() {
     }
     if (m_stack.size() <= 1)
         return; // unbalanced closing brace: ignored
+    if (m_stack.size() == 2)
+        finish(); // the document's group ends: its last paragraph keeps the formatting it had
     const GroupState closing = m_stack.back();
     m_stack.pop_back();
     if (closing.dest == Dest::Picture && m_stack.back().dest != Dest::Picture)
@@ -213,6 +222,12 @@ void Reader::textByte(unsigned char byte, bool escaped) {
         else
             m_fontName.append(char(byte));
         return;
+    case Dest::FontAlt:
+        m_fontAlt.append(char(byte));
+        return;
+    case Dest::FontSub:
+    case Dest::Upr:
+        return;
     case Dest::ColorTable:
         if (byte == ';')
             commitColor();
@@ -226,7 +241,7 @@ void Reader::textByte(unsigned char byte, bool escaped) {
     }
     const FontEntry* font = findFont(state().chr.font);
     if (font && font->charset == SymbolCharset) {
-        textChar(byte == 0xB7 ? QChar(0x2022) : QChar(char16_t(byte))); // 0xB7: the bullet of lists
+        textChar(QChar(symbolToUnicode(byte)));
         return;
     }
     const int cp = font && font->codePage ? font->codePage : m_ansiCodePage;
@@ -286,12 +301,19 @@ void Reader::pictureHex(unsigned char byte) {
 
 void Reader::commitFont() {
     QByteArray name = m_fontName.trimmed();
+    QByteArray alt = m_fontAlt.trimmed();
+    if (alt.endsWith(';'))
+        alt.chop(1);
     m_fontName.clear();
+    m_fontAlt.clear();
     if (m_fontId < 0)
         return;
     FontEntry& f = m_fonts[m_fontId];
+    const int cp = f.codePage ? f.codePage : m_ansiCodePage;
     if (!name.isEmpty())
-        f.face = decodeCodePage(name, f.codePage ? f.codePage : m_ansiCodePage);
+        f.face = decodeCodePage(name, cp);
+    if (!alt.isEmpty())
+        f.alt = decodeCodePage(alt, cp);
     m_fontId = -1;
 }
 
@@ -302,6 +324,9 @@ void Reader::commitColor() {
 }
 
 void Reader::finish() {
+    if (m_finished)
+        return;
+    m_finished = true;
     flushRun();
     if (!m_pendingPar)
         applyBlockFormat();

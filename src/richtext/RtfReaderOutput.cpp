@@ -38,13 +38,27 @@ void Reader::appendText(const QString& text) {
         m_cursor.insertBlock();
         m_pendingPar = false;
     }
-    if (m_formatDirty) {
+    const CharState& c = state().chr;
+    if (c.smallCaps && !c.caps) {
+        // Small capitals: lower-case letters become capitals of a smaller size.
+        for (const QChar ch : text)
+            appendRun(ch.isLower() ? QString(ch.toUpper()) : QString(ch), ch.isLower());
+        return;
+    }
+    appendRun(c.caps || c.smallCaps ? text.toUpper() : text, false);
+}
+
+void Reader::appendRun(const QString& text, bool small) {
+    if (m_formatDirty || small != m_runSmall) {
         QTextCharFormat f = charFormat();
+        if (small)
+            f.setFontPointSize(f.fontPointSize() * 0.8);
         if (f != m_runFormat) {
             flushRun();
             m_runFormat = f;
         }
         m_formatDirty = false;
+        m_runSmall = small;
     }
     m_run += text;
 }
@@ -52,7 +66,9 @@ void Reader::appendText(const QString& text) {
 void Reader::flushRun() {
     if (m_run.isEmpty())
         return;
-    m_cursor.insertText(m_run, m_runFormat);
+    // Accents typed as combining characters join the letter before them where a precomposed
+    // letter exists, as the face draws that one.
+    m_cursor.insertText(m_run.normalized(QString::NormalizationForm_C), m_runFormat);
     m_run.clear();
 }
 
@@ -74,24 +90,47 @@ QTextCharFormat Reader::charFormat() const {
     QTextCharFormat f;
     const FontEntry* font = findFont(c.font);
     const QString face = font && !font->face.isEmpty() ? font->face : QStringLiteral("Arial");
-    f.setFontFamilies({face});
+    if (font && !font->alt.isEmpty())
+        f.setFontFamilies({face, font->alt});
+    else
+        f.setFontFamilies({face});
     f.setProperty(CharsetProperty, font ? font->charset : 1);
+    f.setProperty(PitchFamilyProperty, font ? int(font->pitchAndFamily) : 0);
     f.setFontPointSize(c.halfPoints / 2.0);
     f.setFontWeight(c.bold ? QFont::Bold : QFont::Normal);
     f.setFontItalic(c.italic);
-    f.setFontUnderline(c.underline);
-    f.setFontStrikeOut(c.strike);
+    f.setFontUnderline(c.underline != UlNone);
+    f.setFontStrikeOut(c.strike != 0);
+    if (c.underline != UlNone)
+        f.setProperty(UnderlineKindProperty, c.underline);
+    if (c.strike > 1)
+        f.setProperty(StrikeKindProperty, c.strike);
+    if (c.rise != 0)
+        f.setProperty(RiseProperty, c.rise / 2.0);
+    if (c.scaleX != 100)
+        f.setProperty(ScaleXProperty, c.scaleX);
+    if (c.spacing != 0)
+        f.setProperty(SpacingProperty, c.spacing / 20.0);
     if (c.vertical > 0)
         f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
     else if (c.vertical < 0)
         f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
-    if (c.color > 0 && std::size_t(c.color) < m_colors.size() && m_colors[std::size_t(c.color)])
-        f.setForeground(*m_colors[std::size_t(c.color)]);
+    if (const auto fore = color(c.color))
+        f.setForeground(*fore);
     else
         f.setProperty(AutoColorProperty, true);
-    if (c.highlight > 0 && std::size_t(c.highlight) < m_colors.size() && m_colors[std::size_t(c.highlight)])
-        f.setBackground(*m_colors[std::size_t(c.highlight)]);
+    if (const auto back = color(c.highlight))
+        f.setBackground(*back);
+    else if (const auto shade = color(c.shading))
+        f.setBackground(*shade);
     return f;
+}
+
+// The colour-table entry; none for the auto colour (0) and indices past the table.
+std::optional<QColor> Reader::color(int index) const {
+    if (index > 0 && std::size_t(index) < m_colors.size())
+        return m_colors[std::size_t(index)];
+    return std::nullopt;
 }
 
 QTextBlockFormat Reader::blockFormat() const {
@@ -105,14 +144,45 @@ QTextBlockFormat Reader::blockFormat() const {
     f.setBottomMargin(p.after / 20.0);
     f.setProperty(LineSpacingProperty, p.lineSpacing);
     f.setProperty(LineSpacingMultipleProperty, p.lineMultiple);
+    std::vector<TabStop> stops;
+    std::copy_if(p.tabs.begin(), p.tabs.end(), std::back_inserter(stops),
+                 [](const TabStop& t) { return t.twips >= 0; });
+    std::stable_sort(stops.begin(), stops.end(),
+                     [](const TabStop& a, const TabStop& b) { return a.twips < b.twips; });
     QList<QTextOption::Tab> tabs;
-    for (const TabStop& t : p.tabs) {
-        if (t.twips >= 0)
-            tabs.append(QTextOption::Tab(t.twips / 20.0, t.type));
+    QVariantList leaders;
+    for (const TabStop& t : stops) {
+        tabs.append(QTextOption::Tab(t.twips / 20.0, t.type));
+        leaders.append(t.leader);
     }
-    std::sort(tabs.begin(), tabs.end(),
-              [](const QTextOption::Tab& a, const QTextOption::Tab& b) { return a.position < b.position; });
     f.setTabPositions(tabs);
+    if (std::any_of(stops.begin(), stops.end(), [](const TabStop& t) { return t.leader != LeaderNone; }))
+        f.setProperty(TabLeadersProperty, leaders);
+    if (p.borders != 0) {
+        f.setProperty(BordersProperty, p.borders);
+        f.setProperty(BorderWidthProperty, p.borderTwips / 20.0);
+        f.setProperty(BorderSpaceProperty, p.borderSpace / 20.0);
+        f.setProperty(BorderColorProperty, color(p.borderColor).value_or(QColor(Qt::black)));
+    }
+    if (p.inTable) {
+        QVariantList edges{m_row.left / 20.0};
+        QVariantList borders;
+        for (std::size_t i = 0; i < m_row.cellx.size(); ++i) {
+            edges.append(m_row.cellx[i] / 20.0);
+            borders.append(m_row.borders[i]);
+        }
+        f.setProperty(TableRowProperty, m_rowNumber);
+        f.setProperty(TableCellProperty, m_cellIndex);
+        f.setProperty(TableEdgesProperty, edges);
+        f.setProperty(TableGapProperty, m_row.gap / 20.0);
+        f.setProperty(TableBordersProperty, borders);
+        f.setProperty(TableBorderWidthProperty, m_row.borderTwips / 20.0);
+    }
+    if (const auto back = color(p.background))
+        f.setProperty(ShadingProperty, *back);
+    else if (p.shading > 0)
+        f.setProperty(ShadingProperty, QColor::fromRgbF(1 - p.shading / 10000.0f, 1 - p.shading / 10000.0f,
+                                                        1 - p.shading / 10000.0f));
     return f;
 }
 

@@ -19,7 +19,10 @@ class QTextDocument;
 
 namespace vek::rtf {
 
-enum class Dest { Text, FontTable, FontEntry, ColorTable, Picture, Skip };
+// FontSub: a group inside one font's entry ({\*\panose}, {\*\falt}); FontAlt: the alternative
+// face's name.
+// Upr: the ANSI part of \upr, left for its Unicode part {\*\ud}.
+enum class Dest { Text, FontTable, FontEntry, FontSub, FontAlt, ColorTable, Picture, Upr, Skip };
 
 constexpr int SymbolCharset = 2;
 
@@ -30,8 +33,14 @@ struct CharState {
     int highlight = 0;
     bool bold = false;
     bool italic = false;
-    bool underline = false;
-    bool strike = false;
+    int underline = 0; // UnderlineKind
+    int strike = 0;    // 1 single, 2 double (\striked1)
+    bool caps = false;
+    bool smallCaps = false;
+    int rise = 0;     // \up / \dn, half-points
+    int scaleX = 100; // \charscalex, percent
+    int spacing = 0;  // \expndtw, twips added after every character
+    int shading = 0;  // \chcbpat: colour table index of the character background
     bool hidden = false;
     int vertical = 0;    // 1 superscript, -1 subscript
     int unicodeSkip = 1; // \uc
@@ -41,6 +50,7 @@ struct CharState {
 struct TabStop {
     int twips = 0;
     QTextOption::TabType type = QTextOption::LeftTab;
+    int leader = 0; // TabLeader
     bool operator==(const TabStop&) const = default;
 };
 
@@ -54,7 +64,26 @@ struct ParaState {
     int lineSpacing = 0;
     bool lineMultiple = false;
     std::vector<TabStop> tabs;
+    int nextLeader = 0;   // leader of the tab stop being defined
+    int borders = 0;      // BorderSide bits
+    int borderTwips = 0;  // \brdrw
+    int borderColor = 0;  // \brdrcf
+    int borderSpace = 0;  // \brsp, twips
+    bool inTable = false; // \intbl
+    int background = 0;   // \cbpat: colour index
+    int shading = 0;      // \shading, hundredths of a percent
     bool operator==(const ParaState&) const = default;
+};
+
+// A table row's definition: \trleft, \trgaph, the right edges of its cells (\cellx, twips) and
+// the borders of each cell (\clbrdrt, ...).
+struct RowDef {
+    int left = 0;
+    int gap = 0;
+    std::vector<int> cellx;
+    std::vector<int> borders;
+    int pendingBorders = 0; // for the cell whose \cellx comes next
+    int borderTwips = 15;
 };
 
 struct GroupState {
@@ -65,6 +94,8 @@ struct GroupState {
 
 struct FontEntry {
     QString face;
+    QString alt;                     // {\*\falt}: the face to use when this one is not installed
+    std::uint8_t pitchAndFamily = 0; // LOGFONT's: \froman, \fswiss, ... and \fprq
     int charset = 1;
     int codePage = 0; // 0 = the document's ANSI code page
 };
@@ -110,6 +141,7 @@ private:
     bool paragraphWord(QByteArrayView word, bool hasParam, int param);
     bool specialCharacterWord(QByteArrayView word, int param);
     bool tableWord(QByteArrayView word, bool hasParam, int param);
+    bool tableRowWord(QByteArrayView word, int param);
     bool pictureWord(QByteArrayView word, bool hasParam, int param);
 
     // Tables.
@@ -119,10 +151,12 @@ private:
 
     // Document building (RtfReaderOutput.cpp).
     void appendText(const QString& text);
+    void appendRun(const QString& text, bool small);
     void paragraphBreak();
     void flushRun();
     void applyBlockFormat();
     QTextCharFormat charFormat() const;
+    std::optional<QColor> color(int index) const;
     QTextBlockFormat blockFormat() const;
     void insertPicture();
     void finish();
@@ -142,11 +176,18 @@ private:
     QHash<int, FontEntry> m_fonts;
     int m_fontId = -1;
     QByteArray m_fontName;
+    QByteArray m_fontAlt;
     std::vector<std::optional<QColor>> m_colors;
     QColor m_color{0, 0, 0};
     bool m_colorSet = false;
     Picture m_picture;
     int m_pictureCount = 0;
+    int m_footnotes = 0;       // footnote marks shown so far
+    bool m_cellBorder = false; // border words now describe a table cell's border
+    RowDef m_row;
+    int m_rowNumber = 1;
+    int m_cellIndex = 0;
+    static constexpr std::size_t kMaxCells = 64;
     // Pixels the decoded pictures of the document may still take: a small PNG can declare a huge
     // image, so many of them could otherwise exhaust memory.
     qint64 m_pixelBudget = 16'000'000;
@@ -154,7 +195,9 @@ private:
     QString m_run;
     QTextCharFormat m_runFormat;
     bool m_formatDirty = true;
+    bool m_runSmall = false; // the run holds small capitals
     bool m_pendingPar = false;
+    bool m_finished = false;
 };
 
 } // namespace vek::rtf

@@ -47,12 +47,18 @@ TEST(GdiFont, CourierNewHasWholeAdvancesOfSixTenthsOfTheEm) {
 }
 
 TEST(GdiFont, HeightsFollowTheWindowsAscentAndDescent) {
-    // Arial: usWinAscent 1854, usWinDescent 434 of 2048 units.
+    // Arial: usWinAscent 1854, usWinDescent 434 of 2048 units (18.1 + 4.2 at a 20-pixel em). The
+    // face has no VDMX table: its cell is the hinted extent of the ANSI characters, as a VDMX
+    // records it.
     const GdiFontPtr em = GdiFont::get(logFont(u"Arial"_s, -20));
     EXPECT_EQ(em->ascent(), 18);
-    EXPECT_EQ(em->descent(), 4);
-    EXPECT_EQ(em->height(), 22);
-    EXPECT_EQ(em->internalLeading(), 2);
+    EXPECT_EQ(em->descent(), 5);
+    EXPECT_EQ(em->height(), 23);
+    EXPECT_EQ(em->internalLeading(), 3);
+    // Beyond the sizes a VDMX covers the scaled values are rounded each.
+    const GdiFontPtr large = GdiFont::get(logFont(u"Arial"_s, -2048));
+    EXPECT_EQ(large->ascent(), 1854);
+    EXPECT_EQ(large->descent(), 434);
     // A positive height asks for the cell: ascent + descent.
     const GdiFontPtr cell = GdiFont::get(logFont(u"Arial"_s, 40));
     EXPECT_EQ(cell->height(), 40);

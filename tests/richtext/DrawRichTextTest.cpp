@@ -274,3 +274,29 @@ TEST(DrawRichText, RendersAJustifiedPolishParagraph) {
             inked += qGray(image.pixel(x, y)) < 128;
     EXPECT_GT(inked, 10000);
 }
+
+// A control kept from page to page (the text read once) breaks the pages at the same characters
+// and draws the same runs as reading the text again for every page.
+TEST(DrawRichText, AKeptControlContinuesExactlyAsReadingAgain) {
+    const QByteArray rtf = test::polishDocument(30);
+    TQmRichEdit edit;
+    edit.setJustify(true);
+    edit.loadRichText(rtf);
+    int posRead = 0, posKept = 0, pages = 0;
+    do {
+        RecordingCanvas read, kept;
+        const QRect box(40, pages == 0 ? 300 : 0, 1229, pages == 0 ? 1700 : 2000);
+        const int h1 = DrawRichText(read, box, rtf, true, true, 1.8f, &posRead);
+        const int h2 = DrawRichText(kept, box, edit, true, true, 1.8f, &posKept);
+        ASSERT_EQ(posKept, posRead);
+        EXPECT_EQ(h2, h1);
+        ASSERT_EQ(kept.runs.size(), read.runs.size());
+        for (std::size_t i = 0; i < kept.runs.size(); ++i) {
+            EXPECT_EQ(kept.runs[i].text, read.runs[i].text);
+            EXPECT_EQ(QPoint(kept.runs[i].x, kept.runs[i].y), QPoint(read.runs[i].x, read.runs[i].y));
+            EXPECT_EQ(kept.runs[i].dx, read.runs[i].dx);
+        }
+        ++pages;
+    } while (posRead != 0 && pages < 20);
+    EXPECT_GE(pages, 2);
+}

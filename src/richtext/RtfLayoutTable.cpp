@@ -1,0 +1,112 @@
+// Table rows: the cells of a row side by side at the columns its definition gives, each cell's
+// paragraphs wrapped inside it with their own alignment, the row as tall as its tallest cell and
+// moved whole to the next box when it does not fit, the cell borders drawn around it.
+
+#include "RtfFormat.h"
+#include "RtfLayout.h"
+#include "platform/GdiCanvas.h"
+
+#include <QTextDocument>
+#include <algorithm>
+
+namespace vek::rtf {
+
+void Layout::readTableCell(const QTextBlockFormat& format, Paragraph& p) const {
+    p.row = format.property(TableRowProperty).toInt();
+    if (p.row == 0)
+        return;
+    p.cell = std::max(0, format.property(TableCellProperty).toInt());
+    for (const QVariant& edge : format.property(TableEdgesProperty).toList())
+        p.edges.push_back(toX(edge.toDouble()));
+    for (const QVariant& border : format.property(TableBordersProperty).toList())
+        p.cellBorders.push_back(border.toInt());
+    p.gap = std::max(0, toX(format.property(TableGapProperty).toDouble()));
+    p.cellBorderWidth = std::max(1, toY(format.property(TableBorderWidthProperty).toDouble()));
+}
+
+// Left and right edge of a cell from the box's left edge. A cell the row does not define takes
+// the rest of the box.
+std::pair<int, int> Layout::cellColumn(const Paragraph& p, int cell, int boxWidth) const {
+    const int defined = int(p.edges.size()) - 1;
+    const int left = cell <= defined ? p.edges[std::size_t(cell)] : (defined >= 0 ? p.edges.back() : 0);
+    const int right = cell < defined ? p.edges[std::size_t(cell) + 1] : std::max(left + 1, boxWidth);
+    return {left, std::max(left + 1, right)};
+}
+
+// Lays out the row that starts at first; returns the block after the row, or first itself when
+// the row does not fit below y (and is not the first thing in the box).
+QTextBlock Layout::layOutRow(const QTextBlock& first, const QRect& box, GdiCanvas* canvas, int& y,
+                             Result& r) {
+    const Paragraph& rowStart = paragraph(first);
+    std::vector<CellLine> lines;
+    std::vector<int> cellBottom;
+    QTextBlock block = first;
+    for (; block.isValid(); block = block.next()) {
+        const Paragraph& p = paragraph(block);
+        if (p.row != rowStart.row)
+            break;
+        const auto [left, right] = cellColumn(rowStart, p.cell, box.width());
+        const int width = std::max(1, right - left - 2 * rowStart.gap);
+        if (std::size_t(p.cell) >= cellBottom.size())
+            cellBottom.resize(std::size_t(p.cell) + 1, y);
+        int& at = cellBottom[std::size_t(p.cell)];
+        const int n = int(p.text.size());
+        for (int from = 0; from <= n;) {
+            CellLine cl{&p, placeLine(p, from, width, at), p.cell, from == 0, false};
+            cl.last = cl.line.end > n;
+            at = below(p, cl.line);
+            from = cl.line.end;
+            lines.push_back(std::move(cl));
+            if (lines.back().last)
+                break;
+        }
+    }
+    const int bottom = cellBottom.empty() ? y : *std::max_element(cellBottom.begin(), cellBottom.end());
+    if (bottom > box.y() + box.height() && r.lines > 0)
+        return first;
+    if (canvas) {
+        for (const CellLine& cl : lines) {
+            const auto [left, right] = cellColumn(rowStart, cl.cell, box.width());
+            const QRect cellBox(box.x() + left + rowStart.gap, box.y(),
+                                std::max(1, right - left - 2 * rowStart.gap), box.height());
+            drawParagraphFrame(*canvas, *cl.paragraph, cl.line, cl.first, cl.last, cellBox);
+            drawLine(*canvas, *cl.paragraph, cl.line, cellBox);
+        }
+        drawCellBorders(*canvas, rowStart, int(std::max(cellBottom.size(), rowStart.cellBorders.size())), y,
+                        bottom, box);
+    }
+    r.lines += std::max<int>(1, int(lines.size()));
+    y = bottom;
+    r.bottom = bottom;
+    return block;
+}
+
+void Layout::drawCellBorders(GdiCanvas& canvas, const Paragraph& row, int cells, int top, int bottom,
+                             const QRect& box) const {
+    bool penSelected = false;
+    for (int c = 0; c < cells && std::size_t(c) < row.cellBorders.size(); ++c) {
+        const int sides = row.cellBorders[std::size_t(c)];
+        if (sides == 0)
+            continue;
+        if (!penSelected) {
+            canvas.selectPen(LogPen{PS_SOLID, row.cellBorderWidth, 0});
+            penSelected = true;
+        }
+        const auto [left, right] = cellColumn(row, c, box.width());
+        const int x1 = box.x() + left, x2 = box.x() + right;
+        const auto edge = [&](int ax, int ay, int bx, int by) {
+            canvas.moveTo(ax, ay);
+            canvas.lineTo(bx, by);
+        };
+        if (sides & BorderTop)
+            edge(x1, top, x2, top);
+        if (sides & BorderBottom)
+            edge(x1, bottom, x2, bottom);
+        if (sides & BorderLeft)
+            edge(x1, top, x1, bottom);
+        if (sides & BorderRight)
+            edge(x2, top, x2, bottom);
+    }
+}
+
+} // namespace vek::rtf
