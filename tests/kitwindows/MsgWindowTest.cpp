@@ -3,6 +3,7 @@
 // its buttons.
 
 #include "ModalAnswer.h"
+#include "kit/KitFonts.h"
 #include "kit/okienko.h"
 #include "kit/okienkoWidgets.h"
 
@@ -267,6 +268,30 @@ TEST(MsgWindow, VeryLongTextGetsTheSmallerFont) {
     m.SetText(QString(u"Bardzo długi tekst komunikatu, który nie mieści się w oknie. "_s).repeated(14));
     m.FitText();
     EXPECT_LT(m.lbl->font().pixelSize(), before);
+}
+
+TEST(MsgWindow, TextPanelHasItsInnerBevelInsideTheBorder) {
+    // Fault: the lowered inner bevel of the text panel was drawn right beside the raised outer one,
+    // with the 5-pixel border inside both instead of between them.
+    TMsgOkienko m;
+    m.ApplyKind(mkInfo, obOk);
+    m.SetText(u"Gotowe."_s);
+    m.FitText();
+    QImage img(m.Panel3->size(), QImage::Format_RGB32);
+    m.Panel3->render(&img, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    const int w = img.width(), h = img.height(), y = h / 2, x = w / 2;
+    // From each edge inwards: outer bevel, five pixels of face, inner bevel, face.
+    const QColor light = sys::btnHighlight, dark = sys::btnShadow, face = sys::btnFace;
+    const QColor fromLeft[] = {light, face, face, face, face, face, dark, face};
+    const QColor fromRight[] = {dark, face, face, face, face, face, light, face};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(img.pixelColor(i, y), fromLeft[i]) << "left " << i;
+        EXPECT_EQ(img.pixelColor(x, i), fromLeft[i]) << "top " << i;
+        EXPECT_EQ(img.pixelColor(w - 1 - i, y), fromRight[i]) << "right " << i;
+        EXPECT_EQ(img.pixelColor(x, h - 1 - i), fromRight[i]) << "bottom " << i;
+    }
+    // Its children sit inside all of it.
+    EXPECT_EQ(m.Panel3->InnerRect(), m.Panel3->rect().adjusted(7, 7, -7, -7));
 }
 
 TEST(MsgWindow, TypedConfirmationPanelIsArranged) {
