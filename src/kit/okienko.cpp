@@ -463,6 +463,27 @@ bool TMsgOkienko::clickByMnemonic(QChar c) {
     return false;
 }
 
+// While the typed confirmation is shown, every typed character counts, Enter, Tab and Backspace
+// included; keys that type nothing (Shift, arrows, F-keys) and Alt combinations do not. A
+// character typed with Ctrl is a control character and resets.
+bool TMsgOkienko::takKey(const QKeyEvent* e) {
+    const QString typed = e->text();
+    if (!TakPanelShown() || typed.isEmpty() || e->key() == Qt::Key_Escape ||
+        (e->modifiers() & Qt::AltModifier))
+        return false;
+    TakChar(e->modifiers() & Qt::ControlModifier ? QChar(0) : typed.at(0));
+    return true;
+}
+
+bool TMsgOkienko::event(QEvent* e) {
+    // Seen before the focus chain takes Tab and before any button takes Enter.
+    if (e->type() == QEvent::KeyPress && takKey(static_cast<QKeyEvent*>(e))) {
+        e->accept();
+        return true;
+    }
+    return QDialog::event(e);
+}
+
 void TMsgOkienko::keyPressEvent(QKeyEvent* e) {
     const bool plain = !(e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
     if (e->key() == Qt::Key_Escape) {
@@ -472,11 +493,6 @@ void TMsgOkienko::keyPressEvent(QKeyEvent* e) {
         return;
     }
     const QString typed = e->text();
-    if (TakPanelShown() && typed.size() == 1 && typed.at(0).isPrint()) {
-        TakChar(typed.at(0));
-        e->accept();
-        return;
-    }
     if (!(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && typed.size() == 1 &&
         typed.at(0).isLetter() && clickByMnemonic(typed.at(0))) {
         e->accept();

@@ -12,6 +12,7 @@
 #include <QString>
 #include <memory>
 
+class QKeyEvent;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -130,6 +131,7 @@ public:
     void LayoutChildren();
 
 protected:
+    bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -146,6 +148,7 @@ private:
     void layoutPanBtns();
     void layoutTak();
     bool clickByMnemonic(QChar c);
+    bool takKey(const QKeyEvent* e);
     void takReset();
 
     bool m_progressWindow = false;

@@ -104,6 +104,47 @@ TEST(MsgWindow, ConfirmTakResetsOnAWrongLetterAndStaysOpen) {
     EXPECT_TRUE(stayedAfterTAxK);
 }
 
+TEST(MsgWindow, ConfirmTakIsResetByEnterTabAndBackspace) {
+    // Fault: only printable characters reset the typed confirmation, so T, A, Enter, K (or Tab or
+    // Backspace in place of Enter) confirmed.
+    for (const Qt::Key stray : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Tab, Qt::Key_Backspace}) {
+        bool reset = false;
+        bool stayed = false;
+        answerModal([&](QWidget* w) {
+            TMsgOkienko* m = msgWindow(w);
+            QWidget* keys = QApplication::focusWidget() ? QApplication::focusWidget() : w;
+            QTest::keyClicks(keys, u"ta"_s);
+            QTest::keyClick(keys, stray);
+            reset = !m->btnT->isChecked() && !m->btnA->isChecked();
+            QTest::keyClick(keys, Qt::Key_K);
+            stayed = w->isVisible();
+            QTest::keyClick(w, Qt::Key_Escape);
+        });
+        EXPECT_FALSE(MsgConfirmTAK(u"Usuwanie"_s, u"Usunąć?"_s)) << stray;
+        EXPECT_TRUE(reset) << stray;
+        EXPECT_TRUE(stayed) << stray;
+    }
+    // Keys that type nothing leave the sequence as it is; a letter typed with Ctrl resets it.
+    answerModal([](QWidget* w) {
+        QTest::keyClicks(w, u"ta"_s);
+        QTest::keyClick(w, Qt::Key_Shift);
+        QTest::keyClick(w, Qt::Key_Left);
+        QTest::keyClick(w, Qt::Key_F5);
+        QTest::keyClick(w, Qt::Key_K);
+    });
+    EXPECT_TRUE(MsgConfirmTAK(u"Usuwanie"_s, u"Usunąć?"_s));
+    bool stayedAfterCtrl = false;
+    answerModal([&](QWidget* w) {
+        QTest::keyClicks(w, u"ta"_s);
+        QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(w, Qt::Key_K);
+        stayedAfterCtrl = w->isVisible();
+        QTest::keyClick(w, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(MsgConfirmTAK(u"Usuwanie"_s, u"Usunąć?"_s));
+    EXPECT_TRUE(stayedAfterCtrl);
+}
+
 TEST(MsgWindow, ConfirmTakByClickingTheLetterButtons) {
     answerModal([](QWidget* w) {
         TMsgOkienko* m = msgWindow(w);
