@@ -135,15 +135,15 @@ QString stripColourTags(const QString& text) {
 // ---- THintBar -----------------------------------------------------------------------------------
 
 QFont THintBar::sideFont() {
-    return kitFont(QStringLiteral("Arial"), -16, kfBold);
+    return kitFont(QStringLiteral("Arial"), 16, kfBold);
 }
 
 QFont THintBar::centerFont() {
-    return kitFont(QStringLiteral("MS Sans Serif"), -16, kfBold);
+    return kitFont(QStringLiteral("MS Sans Serif"), 16, kfBold);
 }
 
 QFont THintBar::buttonFont() {
-    return kitFont(QStringLiteral("MS Sans Serif"), -12, kfBold);
+    return kitFont(QStringLiteral("MS Sans Serif"), 12, kfBold);
 }
 
 THintBar::THintBar(QWidget* parent)

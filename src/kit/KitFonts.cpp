@@ -2,7 +2,6 @@
 
 #include "platform/GdiFont.h"
 
-#include <QFontMetricsF>
 #include <QPainter>
 #include <array>
 
@@ -46,13 +45,14 @@ QFont kitFont(const QString& face, int height, unsigned style) {
     f.setStyleStrategy(QFont::PreferAntialias);
     int px = height < 0 ? -height : height;
     if (height > 0 && !isMarlettFont(f)) {
-        // A positive height is the cell height: find the em size whose ascent + descent fits it.
-        f.setPixelSize(100);
-        const QFontMetricsF fm(f);
-        const qreal cell = fm.ascent() + fm.descent();
-        if (cell > 0) {
-            px = qMax(1, int(height * 100.0 / cell + 0.5));
-        }
+        // A positive height is the cell height, read as GDI reads a LOGFONT's: the em whose
+        // ascent + descent (from the face's own metrics) make that height.
+        LogFont lf;
+        lf.height = height;
+        lf.weight = (style & kfBold) ? 700 : 400;
+        lf.italic = (style & kfItalic) ? 1 : 0;
+        lf.faceName = f.families().constFirst();
+        px = roundHalfEven(GdiFont::get(lf)->emSize());
     }
     f.setPixelSize(qMax(1, px));
     return f;

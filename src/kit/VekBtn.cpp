@@ -108,7 +108,7 @@ TVekBtn::TVekBtn(QWidget* parent)
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
-    setFont(kitFont(QStringLiteral("Arial"), -11, kfBold));
+    setFont(kitFont(QStringLiteral("Arial"), 11, kfBold));
     resize(40, 33);
 }
 
