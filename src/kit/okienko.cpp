@@ -8,7 +8,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <cmath>
@@ -77,11 +76,6 @@ void dock(QWidget* w, QRect& area, Dock d, int size) {
         w->setGeometry(area);
         break;
     }
-}
-
-QRect screenArea(const QWidget* near) {
-    QScreen* s = near && near->screen() ? near->screen() : QGuiApplication::primaryScreen();
-    return s ? s->geometry() : QRect(0, 0, 800, 600);
 }
 
 } // namespace
@@ -381,22 +375,14 @@ void TMsgOkienko::ArrangeButtons() {
     }
 }
 
-void TMsgOkienko::CentreOver(const QRect& a) {
-    // Centred by the outer size, the window manager's frame included where it is known.
-    const QSize outer = frameGeometry().size();
-    move(a.left() + (a.width() - outer.width()) / 2, a.top() + (a.height() - outer.height()) / 2);
-}
-
 void TMsgOkienko::showEvent(QShowEvent* e) {
-    if (!m_fitted) {
-        m_fitted = true;
-        FitText();
-        ArrangeButtons();
-        CentreOver(m_centreArea.isValid() ? m_centreArea : screenArea(this));
+    if (!m_focusSet) {
+        m_focusSet = true;
         if (!btnOk->isHidden())
             btnOk->setFocus();
     }
     QDialog::showEvent(e);
+    watchFrame();
 }
 
 void TMsgOkienko::paintEvent(QPaintEvent*) {
@@ -620,9 +606,9 @@ void TWorkingDlg::Open() {
         if (!p->isHidden())
             h += p->height();
     win.SetClientSize(win.width(), h);
-    const QRect area =
-        ownerForm ? QRect(ownerForm->mapToGlobal(QPoint(0, 0)), ownerForm->size()) : screenArea(nullptr);
+    const QRect area = ownerForm ? QRect(ownerForm->mapToGlobal(QPoint(0, 0)), ownerForm->size()) : QRect();
     win.SetCentreArea(area);
+    win.PrepareShow(); // placed before the native window is made, so that its frame goes there
     QPointer<QWidget> previous = QApplication::activeWindow();
     if (ownerForm && ownerForm->windowHandle()) {
         win.winId();
