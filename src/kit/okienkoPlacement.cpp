@@ -26,11 +26,16 @@ QMargins frameOf(const QWidget* w) {
     return win && w->isVisible() ? win->frameMargins() : QMargins();
 }
 
-// The frame a window is expected to get before the window manager has framed it.
+// The frame a window is expected to get before the window manager has framed it: the last
+// message window's, else that of the window it opens over, the active one or any other on screen
+// (a skinned window has no frame of the window manager's).
 QMargins expectedFrame(const QWidget* owner) {
     if (g_lastFrame)
         return *g_lastFrame;
-    for (const QWidget* w : {owner, static_cast<const QWidget*>(QApplication::activeWindow())}) {
+    QList<const QWidget*> candidates{owner, QApplication::activeWindow()};
+    for (const QWidget* w : QApplication::topLevelWidgets())
+        candidates.append(w);
+    for (const QWidget* w : std::as_const(candidates)) {
         if (const QMargins m = frameOf(w ? w->window() : nullptr); !m.isNull())
             return m;
     }
