@@ -88,19 +88,6 @@ void expectCentred(const QRect& frame, const QRect& area) {
 
 } // namespace
 
-TEST(WindowFrame, FirstMessageWindowEndsCentredByItsFrame) {
-    if (!windowManagerFrames())
-        GTEST_SKIP() << "no window manager frames windows here";
-    Settled s;
-    answerModal([&s](QWidget* w) {
-        s = settle(w);
-        QTest::keyClick(w, Qt::Key_Escape);
-    });
-    MsgInfo(u"Informacja"_s, u"Wydruk został dodany do listy."_s);
-    ASSERT_GT(s.frame.height(), s.client.height());
-    expectCentred(s.frame, s.screen);
-}
-
 TEST(WindowFrame, MessageWindowIsCentredByItsFrameWithoutMovingOnScreen) {
     // Fault: message windows were centred by their client area, so the window manager's title bar
     // and borders left the window below and to the right of the centre.
