@@ -1,6 +1,7 @@
 #include "kit/HintBar.h"
 
 #include "kit/KitFonts.h"
+#include "kit/KitPictures.h"
 
 #include <QEnterEvent>
 #include <QPaintEvent>
@@ -22,9 +23,9 @@ constexpr int buttonHeight = 20;
 constexpr int buttonMargin = 2;
 constexpr int buttonSpacing = 4;
 
-// A picture for a disabled button: grey, lighter, keeping its transparency.
-QPixmap greyed(const QPixmap& pm) {
-    QImage img = pm.toImage().convertToFormat(QImage::Format_ARGB32);
+// A picture for a disabled button: grey, lighter, keeping its transparency and pixel ratio.
+QImage greyed(const QImage& picture) {
+    QImage img = picture.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < img.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < img.width(); ++x) {
@@ -32,7 +33,7 @@ QPixmap greyed(const QPixmap& pm) {
             line[x] = qRgba(g, g, g, qAlpha(line[x]));
         }
     }
-    return QPixmap::fromImage(img);
+    return img;
 }
 
 } // namespace
@@ -41,8 +42,7 @@ QPixmap greyed(const QPixmap& pm) {
 
 THintBarButton::THintBarButton(const QString& picture, const QColor& captionColor, QWidget* parent)
     : QAbstractButton(parent)
-    , m_picture(picture)
-    , m_disabledPicture(greyed(m_picture))
+    , m_pictureName(picture)
     , m_captionColor(captionColor) {
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
@@ -72,11 +72,20 @@ void THintBarButton::paintEvent(QPaintEvent*) {
     const bool enabled = isEnabled();
     const bool sunk = isDown() && enabled;
     const int off = sunk ? 1 : 0;
-    const QPixmap& pic = enabled ? m_picture : m_disabledPicture;
+    // The picture drawn for the screen's pixel ratio; its place and size are the same on any screen.
+    const qreal ratio = paintRatio(p);
+    QImage pic = kitImage(m_pictureName, ratio);
+    if (!enabled) {
+        QImage& grey = m_disabledPicture[ratio > 1.0 ? 1 : 0];
+        if (grey.isNull())
+            grey = greyed(pic);
+        pic = grey;
+    }
+    const QSize picSize = pic.deviceIndependentSize().toSize();
     const int picX = buttonMargin + off;
-    p.drawPixmap(picX, (height() - pic.height()) / 2 + off, pic);
+    drawKitImage(p, QPointF(picX, (height() - picSize.height()) / 2 + off), pic);
     if (!text().isEmpty()) {
-        const QRect textRect(picX + pic.width() + buttonSpacing, off, width(), height());
+        const QRect textRect(picX + picSize.width() + buttonSpacing, off, width(), height());
         p.setFont(font());
         p.setPen(enabled ? m_captionColor : textSilver);
         p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextShowMnemonic,
@@ -135,24 +144,24 @@ QString stripColourTags(const QString& text) {
 // ---- THintBar -----------------------------------------------------------------------------------
 
 QFont THintBar::sideFont() {
-    return kitFont(QStringLiteral("Arial"), -16, kfBold);
+    return kitFont(QStringLiteral("Arial"), 16, kfBold);
 }
 
 QFont THintBar::centerFont() {
-    return kitFont(QStringLiteral("MS Sans Serif"), -16, kfBold);
+    return kitFont(QStringLiteral("MS Sans Serif"), 16, kfBold);
 }
 
 QFont THintBar::buttonFont() {
-    return kitFont(QStringLiteral("MS Sans Serif"), -12, kfBold);
+    return kitFont(QStringLiteral("MS Sans Serif"), 12, kfBold);
 }
 
 THintBar::THintBar(QWidget* parent)
     : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
-    m_btnCancel = new THintBarButton(QStringLiteral(":/kit/HINTBARCANCEL.png"), textYellow, this);
-    m_btnAccept = new THintBarButton(QStringLiteral(":/kit/HINTBARACCEPT.png"), textYellow, this);
-    m_btnHelp = new THintBarButton(QStringLiteral(":/kit/HINTBARHELP.png"), textWhite, this);
+    m_btnCancel = new THintBarButton(QStringLiteral("HINTBARCANCEL"), textYellow, this);
+    m_btnAccept = new THintBarButton(QStringLiteral("HINTBARACCEPT"), textYellow, this);
+    m_btnHelp = new THintBarButton(QStringLiteral("HINTBARHELP"), textWhite, this);
     m_btnHelp->setText(QStringLiteral("Pomoc"));
     m_btnHelp->setToolTip(m_helpHint);
     m_btnAccept->setToolTip(m_acceptHint);

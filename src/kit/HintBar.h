@@ -8,7 +8,7 @@
 
 #include <QAbstractButton>
 #include <QColor>
-#include <QPixmap>
+#include <QImage>
 #include <QWidget>
 
 namespace vek {
@@ -18,6 +18,7 @@ namespace vek {
 class THintBarButton : public QAbstractButton {
     Q_OBJECT
 public:
+    // picture: the name of one of the kit's pictures (KitPictures), e.g. "HINTBARCANCEL".
     THintBarButton(const QString& picture, const QColor& captionColor, QWidget* parent);
 
     QSize sizeHint() const override;
@@ -28,8 +29,8 @@ protected:
     void leaveEvent(QEvent* e) override;
 
 private:
-    QPixmap m_picture;
-    QPixmap m_disabledPicture;
+    QString m_pictureName;
+    QImage m_disabledPicture[2]; // single and double size, made when first needed
     QColor m_captionColor;
     bool m_hot = false;
 };

@@ -15,8 +15,9 @@ namespace vek {
 
 enum KitFontStyle : unsigned { kfNormal = 0, kfBold = 1, kfItalic = 2, kfUnderline = 4 };
 
-// A font of the given face and GDI height: a negative height is the pixel size of the em, a
-// positive one the whole cell height (ascent + descent), as GDI takes them.
+// A font of the given face and GDI height, read as a LOGFONT's height everywhere in the kit: a
+// negative height is the character height (the pixel size of the em), a positive one the whole
+// cell height (ascent + descent), as GDI takes them. A caption "Arial 16" is Arial of height 16.
 QFont kitFont(const QString& face, int height, unsigned style = kfNormal);
 
 // The face that stands in for a face name of the original windows.

@@ -1,6 +1,7 @@
 #include "kit/VekBtn.h"
 
 #include "kit/KitFonts.h"
+#include "kit/KitPictures.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -18,9 +19,28 @@ constexpr QSize capSize{22, 17};
 constexpr QSize labelSize{20, 13};
 constexpr int colourCount = 5;
 
-// Cuts a sheet into cells, making the colour of its top-left pixel transparent.
-QList<QImage> sheetCells(const QString& resource, QSize cell, int column, int rows) {
-    QImage sheet = QImage(resource).convertToFormat(QImage::Format_ARGB32);
+// The image with every pixel of the colour of its top-left one made transparent.
+QImage keyedOut(const QImage& picture) {
+    QImage img = picture.convertToFormat(QImage::Format_ARGB32);
+    if (img.isNull()) {
+        return img;
+    }
+    const QRgb key = img.pixel(0, 0);
+    for (int y = 0; y < img.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            if (line[x] == key) {
+                line[x] = 0;
+            }
+        }
+    }
+    return img;
+}
+
+// Cuts a sheet drawn at the given scale into cells, making the colour of its top-left pixel
+// transparent. Each cell keeps the scale as its pixel ratio, so it paints at the cell size.
+QList<QImage> sheetCells(const QString& name, QSize cell, int column, int rows, int scale) {
+    const QImage sheet = keyedOut(kitImage(name, scale));
     QList<QImage> cells;
     if (sheet.isNull()) {
         for (int i = 0; i < rows; ++i) {
@@ -28,36 +48,32 @@ QList<QImage> sheetCells(const QString& resource, QSize cell, int column, int ro
         }
         return cells;
     }
-    const QRgb key = sheet.pixel(0, 0);
-    for (int y = 0; y < sheet.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(sheet.scanLine(y));
-        for (int x = 0; x < sheet.width(); ++x) {
-            if (line[x] == key) {
-                line[x] = 0;
-            }
-        }
-    }
+    const QSize size = cell * scale;
     for (int i = 0; i < rows; ++i) {
-        cells.append(sheet.copy(column * cell.width(), i * cell.height(), cell.width(), cell.height()));
+        QImage c = sheet.copy(column * size.width(), i * size.height(), size.width(), size.height());
+        c.setDevicePixelRatio(scale);
+        cells.append(c);
     }
     return cells;
 }
 
-// The cap and label cells shared by every button, cut once.
+// The cap and label cells shared by every button, cut once for each scale.
 struct Sheets {
     QList<QImage> caps[2];   // enabled, disabled
     QList<QImage> labels[2]; // enabled, disabled
 
-    static const Sheets& get() {
-        static const Sheets s;
-        return s;
+    // The cells for a device pixel ratio: the double-size drawings above 1.
+    static const Sheets& get(qreal ratio) {
+        static const Sheets single(1);
+        static const Sheets twice(2);
+        return ratio > 1.0 ? twice : single;
     }
 
 private:
-    Sheets() {
+    explicit Sheets(int scale) {
         for (int col = 0; col < 2; ++col) {
-            caps[col] = sheetCells(QStringLiteral(":/kit/VEKBTN_BG.png"), capSize, col, colourCount);
-            labels[col] = sheetCells(QStringLiteral(":/kit/VEKBTN_FG.png"), labelSize, col, vekBtnTypCount);
+            caps[col] = sheetCells(QStringLiteral("VEKBTN_BG"), capSize, col, colourCount, scale);
+            labels[col] = sheetCells(QStringLiteral("VEKBTN_FG"), labelSize, col, vekBtnTypCount, scale);
         }
     }
 };
@@ -79,22 +95,15 @@ FrameStyle frameStyle(bool hot, bool sunk) {
     return (useA ? tableA : tableB)[(hot ? 2 : 0) + (sunk ? 1 : 0)];
 }
 
+// One half of an own picture, keyed out; it keeps the picture's pixel ratio.
 QPixmap maskedHalf(const QPixmap& pm, int half) {
     if (pm.isNull()) {
         return {};
     }
-    QImage img = pm.toImage().convertToFormat(QImage::Format_ARGB32);
-    const QRgb key = img.pixel(0, 0);
+    const QImage img = keyedOut(pm.toImage());
     const int w = img.width() / 2;
     QImage out = img.copy(half * w, 0, w, img.height());
-    for (int y = 0; y < out.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < out.width(); ++x) {
-            if (line[x] == key) {
-                line[x] = 0;
-            }
-        }
-    }
+    out.setDevicePixelRatio(pm.devicePixelRatio());
     return QPixmap::fromImage(out);
 }
 
@@ -108,7 +117,7 @@ TVekBtn::TVekBtn(QWidget* parent)
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
-    setFont(kitFont(QStringLiteral("Arial"), -11, kfBold));
+    setFont(kitFont(QStringLiteral("Arial"), 11, kfBold));
     resize(40, 33);
 }
 
@@ -304,7 +313,8 @@ void TVekBtn::paintButton(QPainter& p) {
     p.fillRect(rect(), m_down ? m_colorDown : Color());
     const bool sunk = (m_hot && m_pressed) || m_down;
     const Layout lay = layout();
-    const QSize pic = m_typ == sbWlasny ? QSize(m_ikonka.width() / 2, m_ikonka.height()) : capSize;
+    const QSize own = m_ikonka.deviceIndependentSize().toSize();
+    const QSize pic = m_typ == sbWlasny ? QSize(own.width() / 2, own.height()) : capSize;
     int x = 0, y = 0;
     switch (lay) {
     case PictureAbove:
@@ -343,9 +353,9 @@ void TVekBtn::paintPicture(QPainter& p, int x, int y) const {
         }
         return;
     }
-    const Sheets& s = Sheets::get();
-    p.drawImage(x, y, s.caps[state].value(m_kolor));
-    p.drawImage(x + 1, y + 2, s.labels[state].value(m_typ));
+    const Sheets& s = Sheets::get(paintRatio(p));
+    drawKitImage(p, QPointF(x, y), s.caps[state].value(m_kolor));
+    drawKitImage(p, QPointF(x + 1, y + 2), s.labels[state].value(m_typ));
 }
 
 void TVekBtn::paintCaption(QPainter& p, Layout lay, QSize pic, bool sunk) const {

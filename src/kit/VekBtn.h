@@ -90,7 +90,8 @@ public:
     bool Down() const { return m_down; }
     void setDown(bool v);
     // Own picture: the left half normal, the right half for the disabled button; the colour of the
-    // top-left pixel is transparent.
+    // top-left pixel is transparent. A picture with a device pixel ratio (drawn for high-resolution
+    // screens) counts by its device independent size.
     const QPixmap& Ikonka() const { return m_ikonka; }
     void setIkonka(const QPixmap& v);
     bool ShowFrame() const { return m_showFrame; }

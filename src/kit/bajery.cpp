@@ -193,6 +193,27 @@ void frame3D(QPainter& p, QRect& r, const QColor& topColor, const QColor& bottom
     }
 }
 
+void paintPanelFrame(QPainter& p, QRect& r, TBevelCut outer, TBevelCut inner, int bevelWidth, int borderWidth,
+                     const QColor& face) {
+    const auto bevel = [&](TBevelCut cut) {
+        if (cut == bvNone)
+            return;
+        const bool lowered = cut == bvLowered;
+        const bool space = cut == bvSpace;
+        frame3D(p, r,
+                space     ? face
+                : lowered ? sys::btnShadow
+                          : sys::btnHighlight,
+                space     ? face
+                : lowered ? sys::btnHighlight
+                          : sys::btnShadow,
+                bevelWidth);
+    };
+    bevel(outer);
+    frame3D(p, r, face, face, borderWidth);
+    bevel(inner);
+}
+
 namespace {
 
 void ring(QPainter& p, QRect& r, const QColor& tl, const QColor& br) {
@@ -469,27 +490,8 @@ void TPanelEx::paintEvent(QPaintEvent*) {
 
 void TPanelEx::paintPanel(QPainter& p) {
     QRect r = rect();
-    auto bevelColors = [](TBevelCut cut, QColor& top, QColor& bottom) {
-        top = cut == bvLowered ? sys::btnShadow : sys::btnHighlight;
-        bottom = cut == bvLowered ? sys::btnHighlight : sys::btnShadow;
-    };
     const QColor bg = Color();
-    QColor top, bottom;
-    if (m_bevelOuter != bvNone) {
-        bevelColors(m_bevelOuter, top, bottom);
-        if (m_bevelOuter == bvSpace) {
-            top = bottom = bg;
-        }
-        frame3D(p, r, top, bottom, m_bevelWidth);
-    }
-    frame3D(p, r, bg, bg, m_borderWidth);
-    if (m_bevelInner != bvNone) {
-        bevelColors(m_bevelInner, top, bottom);
-        if (m_bevelInner == bvSpace) {
-            top = bottom = bg;
-        }
-        frame3D(p, r, top, bottom, m_bevelWidth);
-    }
+    paintPanelFrame(p, r, m_bevelOuter, m_bevelInner, m_bevelWidth, m_borderWidth, bg);
     p.fillRect(r, bg);
     if (m_caption.isEmpty()) {
         return;

@@ -68,6 +68,12 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 // and shrinks r by width on every side.
 void frame3D(QPainter& p, QRect& r, const QColor& topColor, const QColor& bottomColor, int width);
 
+// Paints a panel's frame from the outside in: the outer bevel, the border in the face colour, then
+// the inner bevel, each bevel width pixels wide (a space bevel in the face colour). r shrinks to
+// the area inside them, which is left unpainted.
+void paintPanelFrame(QPainter& p, QRect& r, TBevelCut outer, TBevelCut inner, int bevelWidth, int borderWidth,
+                     const QColor& face);
+
 enum EdgeFlag : unsigned {
     BDR_RAISEDOUTER = 0x1,
     BDR_SUNKENOUTER = 0x2,

@@ -8,7 +8,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <cmath>
@@ -77,11 +76,6 @@ void dock(QWidget* w, QRect& area, Dock d, int size) {
         w->setGeometry(area);
         break;
     }
-}
-
-QRect screenArea(const QWidget* near) {
-    QScreen* s = near && near->screen() ? near->screen() : QGuiApplication::primaryScreen();
-    return s ? s->geometry() : QRect(0, 0, 800, 600);
 }
 
 } // namespace
@@ -381,22 +375,14 @@ void TMsgOkienko::ArrangeButtons() {
     }
 }
 
-void TMsgOkienko::CentreOver(const QRect& a) {
-    // Centred by the outer size, the window manager's frame included where it is known.
-    const QSize outer = frameGeometry().size();
-    move(a.left() + (a.width() - outer.width()) / 2, a.top() + (a.height() - outer.height()) / 2);
-}
-
 void TMsgOkienko::showEvent(QShowEvent* e) {
-    if (!m_fitted) {
-        m_fitted = true;
-        FitText();
-        ArrangeButtons();
-        CentreOver(m_centreArea.isValid() ? m_centreArea : screenArea(this));
+    if (!m_focusSet) {
+        m_focusSet = true;
         if (!btnOk->isHidden())
             btnOk->setFocus();
     }
     QDialog::showEvent(e);
+    watchFrame();
 }
 
 void TMsgOkienko::paintEvent(QPaintEvent*) {
@@ -463,6 +449,27 @@ bool TMsgOkienko::clickByMnemonic(QChar c) {
     return false;
 }
 
+// While the typed confirmation is shown, every typed character counts, Enter, Tab and Backspace
+// included; keys that type nothing (Shift, arrows, F-keys) and Alt combinations do not. A
+// character typed with Ctrl is a control character and resets.
+bool TMsgOkienko::takKey(const QKeyEvent* e) {
+    const QString typed = e->text();
+    if (!TakPanelShown() || typed.isEmpty() || e->key() == Qt::Key_Escape ||
+        (e->modifiers() & Qt::AltModifier))
+        return false;
+    TakChar(e->modifiers() & Qt::ControlModifier ? QChar(0) : typed.at(0));
+    return true;
+}
+
+bool TMsgOkienko::event(QEvent* e) {
+    // Seen before the focus chain takes Tab and before any button takes Enter.
+    if (e->type() == QEvent::KeyPress && takKey(static_cast<QKeyEvent*>(e))) {
+        e->accept();
+        return true;
+    }
+    return QDialog::event(e);
+}
+
 void TMsgOkienko::keyPressEvent(QKeyEvent* e) {
     const bool plain = !(e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
     if (e->key() == Qt::Key_Escape) {
@@ -472,11 +479,6 @@ void TMsgOkienko::keyPressEvent(QKeyEvent* e) {
         return;
     }
     const QString typed = e->text();
-    if (TakPanelShown() && typed.size() == 1 && typed.at(0).isPrint()) {
-        TakChar(typed.at(0));
-        e->accept();
-        return;
-    }
     if (!(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && typed.size() == 1 &&
         typed.at(0).isLetter() && clickByMnemonic(typed.at(0))) {
         e->accept();
@@ -604,9 +606,9 @@ void TWorkingDlg::Open() {
         if (!p->isHidden())
             h += p->height();
     win.SetClientSize(win.width(), h);
-    const QRect area =
-        ownerForm ? QRect(ownerForm->mapToGlobal(QPoint(0, 0)), ownerForm->size()) : screenArea(nullptr);
+    const QRect area = ownerForm ? QRect(ownerForm->mapToGlobal(QPoint(0, 0)), ownerForm->size()) : QRect();
     win.SetCentreArea(area);
+    win.PrepareShow(); // placed before the native window is made, so that its frame goes there
     QPointer<QWidget> previous = QApplication::activeWindow();
     if (ownerForm && ownerForm->windowHandle()) {
         win.winId();

@@ -12,6 +12,7 @@
 #include <QString>
 #include <memory>
 
+class QKeyEvent;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -89,9 +90,17 @@ public:
     // For the progress window.
     bool ProgressWindow() const { return m_progressWindow; }
     void SetProgressWindow(bool on) { m_progressWindow = on; }
+    // Centres the window by its outer frame in area (screen coordinates): by the window
+    // manager's frame once that is known, by the frame expected for it until then.
     void CentreOver(const QRect& area);
     // Where the window is centred when shown (screen coordinates); by default the screen.
     void SetCentreArea(const QRect& area) { m_centreArea = area; }
+    // Fits the window to its text, arranges its buttons and centres it; runs once, before the
+    // native window is made (showing the window runs it when the caller has not). Once the window
+    // manager has framed the shown window, it is centred again by its real frame, which moves it
+    // only when that frame differs from the expected one.
+    void PrepareShow();
+    void setVisible(bool visible) override;
 
     // Components, named as in the window layout.
     TMsgPanel* panLewy = nullptr;
@@ -130,7 +139,9 @@ public:
     void LayoutChildren();
 
 protected:
+    bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
@@ -146,11 +157,18 @@ private:
     void layoutPanBtns();
     void layoutTak();
     bool clickByMnemonic(QChar c);
+    bool takKey(const QKeyEvent* e);
     void takReset();
+    QRect centreArea() const;
+    void watchFrame();
+    void settleFrame();
 
     bool m_progressWindow = false;
     bool m_fitted = false;
-    bool m_lblAlignTop = false; // the label spans the panel's width (also without word wrap)
+    bool m_focusSet = false;
+    bool m_frameSettled = false;
+    QTimer* m_frameWatch = nullptr; // polls for the window manager's frame after the first show
+    bool m_lblAlignTop = false;     // the label spans the panel's width (also without word wrap)
     QRect m_centreArea;
     int m_postepLabelWidth = 0;
 };

@@ -1,6 +1,7 @@
 #include "kit/okienkoWidgets.h"
 
 #include "kit/KitFonts.h"
+#include "kit/bajery.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -18,12 +19,8 @@ namespace vek {
 namespace {
 
 void edge(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
-    p.setPen(topLeft);
-    p.drawLine(r.left(), r.bottom() - 1, r.left(), r.top());
-    p.drawLine(r.left(), r.top(), r.right() - 1, r.top());
-    p.setPen(bottomRight);
-    p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
-    p.drawLine(r.right(), r.bottom(), r.right(), r.top());
+    QRect ring = r;
+    frame3D(p, ring, topLeft, bottomRight, 1);
 }
 
 } // namespace
@@ -61,19 +58,19 @@ void TMsgPanel::SetFill(const QColor& c) {
     update();
 }
 
+namespace {
+
+TBevelCut bevelCut(Bevel b) {
+    return b == Bevel::Raised ? bvRaised : b == Bevel::Lowered ? bvLowered : bvNone;
+}
+
+} // namespace
+
 void TMsgPanel::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), m_fill);
     QRect r = rect();
-    for (Bevel b : {m_outer, m_inner}) {
-        if (b == Bevel::None)
-            continue;
-        if (b == Bevel::Raised)
-            edge(p, r, sys::btnHighlight, sys::btnShadow);
-        else
-            edge(p, r, sys::btnShadow, sys::btnHighlight);
-        r.adjust(1, 1, -1, -1);
-    }
+    paintPanelFrame(p, r, bevelCut(m_outer), bevelCut(m_inner), 1, m_border, m_fill);
+    p.fillRect(r, m_fill);
 }
 
 // ---- label ----------------------------------------------------------------------------------

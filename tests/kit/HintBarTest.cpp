@@ -1,6 +1,7 @@
 #include "kit/HintBar.h"
 #include "KitTestUtil.h"
 
+#include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -122,6 +123,43 @@ TEST(HintBar, WideCentredTextStartsAtTheZoneAndIsClipped) {
     EXPECT_TRUE(inkBox(
                     img, [](QColor c) { return c != Qt::black; }, QRect(320, 0, 3, 24))
                     .isEmpty());
+}
+
+TEST(HintBar, SideAndCentredTextsKeepTheirWholeGlyphs) {
+    // With the fonts read as cell heights, each text is clipped only at its own edges: the side
+    // texts lose no ink to their clip rectangles and the centred text runs up to the side texts.
+    Bar b;
+    const QString left = QStringLiteral("Wyjątek j"), right = QStringLiteral("gój W"),
+                  centre = QStringLiteral("Wyjąj");
+    b.hb.setTextLeft(left);
+    b.hb.setTextRight(right);
+    b.hb.setTextCenter(centre);
+    const QImage img = shot(b.hb);
+    // The same texts drawn freely, where the bar places them.
+    const QFontMetrics side(THintBar::sideFont()), mid(THintBar::centerFont());
+    QImage free(img.size(), QImage::Format_RGB32);
+    free.fill(Qt::black);
+    QPainter p(&free);
+    p.setPen(white);
+    p.setFont(THintBar::sideFont());
+    const int baseline = (24 - side.height()) / 2 + side.ascent();
+    p.drawText(b.hb.LeftEdge(), baseline, left);
+    p.drawText(b.hb.RightEdge() - side.horizontalAdvance(right), baseline, right);
+    const int l = b.hb.LeftEdge() + side.horizontalAdvance(left);
+    const int r = b.hb.RightEdge() - side.horizontalAdvance(right);
+    p.setPen(green);
+    p.setFont(THintBar::centerFont());
+    p.drawText(std::max(l, (l + r - mid.horizontalAdvance(centre)) / 2),
+               (24 - mid.height()) / 2 + mid.ascent(), centre);
+    p.end();
+    const QRect zone(b.hb.LeftEdge(), 0, b.hb.RightEdge() - b.hb.LeftEdge(), 24);
+    EXPECT_EQ(inkBox(img, is(white), zone), inkBox(free, is(white), zone));
+    EXPECT_EQ(inkBox(img, is(green), zone), inkBox(free, is(green), zone));
+    // The glyphs fit the bar: descenders and accents are not cut at its top or bottom.
+    const QRect ink = inkBox(
+        img, [](QColor c) { return c.value() > 0; }, zone);
+    EXPECT_GT(ink.top(), 0);
+    EXPECT_LT(ink.bottom(), 23);
 }
 
 TEST(HintBar, InactiveBarIsGreyWithSilverTextsAndDisabledButtons) {

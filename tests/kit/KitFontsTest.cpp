@@ -1,10 +1,18 @@
 #include "kit/KitFonts.h"
 #include "KitTestUtil.h"
+#include "kit/HintBar.h"
+#include "kit/VekBtn.h"
+#include "kit/okienko.h"
+#include "kit/okienkoWidgets.h"
+#include "kit/uVekForm.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace vek;
 using kittest::inkBox;
@@ -26,6 +34,34 @@ TEST(KitFonts, OldFacesMapToInstalledFacesWithGdiHeights) {
     EXPECT_LT(cell.pixelSize(), 20);
     EXPECT_TRUE(isMarlettFont(kitFont(QStringLiteral("marlett"), -11)));
     EXPECT_FALSE(isMarlettFont(sans));
+}
+
+TEST(KitFonts, EveryWidgetReadsHeightsTheSameWay) {
+    // Fault: the hint bar's "Arial 16", "MS Sans Serif 16" and "height 12" and the skinned button's
+    // "Arial, height 11" were taken as letter sizes, while the form's "height 11" and the message
+    // buttons' "Arial 16" were cell heights: those texts came out an eighth too large.
+    TVekBtn btn;
+    THintBar bar;
+    TMsgOkienko msg;
+    const auto form = std::make_unique<TVekForm>();
+    const struct {
+        const char* what;
+        QFont font;
+        int cell;
+    } positive[] = {{"hint bar side texts", THintBar::sideFont(), 16},
+                    {"hint bar centred text", THintBar::centerFont(), 16},
+                    {"hint bar buttons", bar.btnHelp()->font(), 12},
+                    {"skinned button", btn.font(), 11},
+                    {"form", form->font(), 11},
+                    {"message buttons", msg.btnOk->font(), 16}};
+    for (const auto& c : positive) {
+        const QFontMetrics fm(c.font);
+        EXPECT_EQ(fm.ascent() + fm.descent(), c.cell) << c.what;
+    }
+    // Negative heights are character heights: the em itself.
+    EXPECT_EQ(msg.lbl->font().pixelSize(), 17);
+    EXPECT_EQ(msg.font().pixelSize(), 11);
+    EXPECT_EQ(msg.lblTAK->font().pixelSize(), 13);
 }
 
 TEST(KitFonts, MarlettGlyphsAreDrawnCentredOnWholePixels) {

@@ -23,7 +23,13 @@ inline void answerModal(std::function<void(QWidget*)> action, int giveUpMs = 500
         if (ready && action) {
             timer->stop();
             timer->deleteLater();
+            const QPointer<QDialog> dialog = qobject_cast<QDialog*>(w);
             action(w);
+            // Left open by the action: close it later rather than hang the test.
+            QTimer::singleShot(giveUpMs, qApp, [dialog] {
+                if (dialog && dialog->isVisible())
+                    dialog->done(-1);
+            });
             return;
         }
         if (*elapsed >= giveUpMs) {

@@ -3,6 +3,7 @@
 // its buttons.
 
 #include "ModalAnswer.h"
+#include "kit/KitFonts.h"
 #include "kit/okienko.h"
 #include "kit/okienkoWidgets.h"
 
@@ -101,6 +102,47 @@ TEST(MsgWindow, ConfirmTakResetsOnAWrongLetterAndStaysOpen) {
     EXPECT_TRUE(stayedAfterTK);
     EXPECT_TRUE(resetAfterTK);
     EXPECT_TRUE(stayedAfterTAxK);
+}
+
+TEST(MsgWindow, ConfirmTakIsResetByEnterTabAndBackspace) {
+    // Fault: only printable characters reset the typed confirmation, so T, A, Enter, K (or Tab or
+    // Backspace in place of Enter) confirmed.
+    for (const Qt::Key stray : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Tab, Qt::Key_Backspace}) {
+        bool reset = false;
+        bool stayed = false;
+        answerModal([&](QWidget* w) {
+            TMsgOkienko* m = msgWindow(w);
+            QWidget* keys = QApplication::focusWidget() ? QApplication::focusWidget() : w;
+            QTest::keyClicks(keys, u"ta"_s);
+            QTest::keyClick(keys, stray);
+            reset = !m->btnT->isChecked() && !m->btnA->isChecked();
+            QTest::keyClick(keys, Qt::Key_K);
+            stayed = w->isVisible();
+            QTest::keyClick(w, Qt::Key_Escape);
+        });
+        EXPECT_FALSE(MsgConfirmTAK(u"Usuwanie"_s, u"Usunąć?"_s)) << stray;
+        EXPECT_TRUE(reset) << stray;
+        EXPECT_TRUE(stayed) << stray;
+    }
+    // Keys that type nothing leave the sequence as it is; a letter typed with Ctrl resets it.
+    answerModal([](QWidget* w) {
+        QTest::keyClicks(w, u"ta"_s);
+        QTest::keyClick(w, Qt::Key_Shift);
+        QTest::keyClick(w, Qt::Key_Left);
+        QTest::keyClick(w, Qt::Key_F5);
+        QTest::keyClick(w, Qt::Key_K);
+    });
+    EXPECT_TRUE(MsgConfirmTAK(u"Usuwanie"_s, u"Usunąć?"_s));
+    bool stayedAfterCtrl = false;
+    answerModal([&](QWidget* w) {
+        QTest::keyClicks(w, u"ta"_s);
+        QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(w, Qt::Key_K);
+        stayedAfterCtrl = w->isVisible();
+        QTest::keyClick(w, Qt::Key_Escape);
+    });
+    EXPECT_FALSE(MsgConfirmTAK(u"Usuwanie"_s, u"Usunąć?"_s));
+    EXPECT_TRUE(stayedAfterCtrl);
 }
 
 TEST(MsgWindow, ConfirmTakByClickingTheLetterButtons) {
@@ -267,6 +309,30 @@ TEST(MsgWindow, VeryLongTextGetsTheSmallerFont) {
     m.SetText(QString(u"Bardzo długi tekst komunikatu, który nie mieści się w oknie. "_s).repeated(14));
     m.FitText();
     EXPECT_LT(m.lbl->font().pixelSize(), before);
+}
+
+TEST(MsgWindow, TextPanelHasItsInnerBevelInsideTheBorder) {
+    // Fault: the lowered inner bevel of the text panel was drawn right beside the raised outer one,
+    // with the 5-pixel border inside both instead of between them.
+    TMsgOkienko m;
+    m.ApplyKind(mkInfo, obOk);
+    m.SetText(u"Gotowe."_s);
+    m.FitText();
+    QImage img(m.Panel3->size(), QImage::Format_RGB32);
+    m.Panel3->render(&img, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    const int w = img.width(), h = img.height(), y = h / 2, x = w / 2;
+    // From each edge inwards: outer bevel, five pixels of face, inner bevel, face.
+    const QColor light = sys::btnHighlight, dark = sys::btnShadow, face = sys::btnFace;
+    const QColor fromLeft[] = {light, face, face, face, face, face, dark, face};
+    const QColor fromRight[] = {dark, face, face, face, face, face, light, face};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(img.pixelColor(i, y), fromLeft[i]) << "left " << i;
+        EXPECT_EQ(img.pixelColor(x, i), fromLeft[i]) << "top " << i;
+        EXPECT_EQ(img.pixelColor(w - 1 - i, y), fromRight[i]) << "right " << i;
+        EXPECT_EQ(img.pixelColor(x, h - 1 - i), fromRight[i]) << "bottom " << i;
+    }
+    // Its children sit inside all of it.
+    EXPECT_EQ(m.Panel3->InnerRect(), m.Panel3->rect().adjusted(7, 7, -7, -7));
 }
 
 TEST(MsgWindow, TypedConfirmationPanelIsArranged) {

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QHash>
 #include <QImage>
@@ -21,9 +22,11 @@
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
+#include <QScreen>
 #include <QTextStream>
 #include <QThread>
 #include <QTimer>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 using namespace vek;
@@ -182,19 +185,39 @@ public:
         : m_dir(std::move(dir)) {
         QDir().mkpath(m_dir);
     }
+    // A window as it stands on the screen: under a window manager with its real frame, grabbed
+    // from the screen once the frame is there; elsewhere the client area in a drawn frame.
     void shoot(QWidget* w, const QString& name, bool frame) {
         w->show();
         for (int i = 0; i < 5; ++i)
             QApplication::processEvents();
         QImage img = w->grab().toImage();
-        if (frame)
+        if (frame && waitForFrame(w)) {
+            const QRect f = w->frameGeometry();
+            img = w->screen()->grabWindow(0, f.x(), f.y(), f.width(), f.height()).toImage();
+        } else if (frame) {
             img = framed(img, w->windowTitle());
+        }
         const QString path = QDir(m_dir).filePath(name + u".png"_s);
         img.save(path);
         QTextStream(stdout) << path << '\n';
     }
 
 private:
+    static bool waitForFrame(QWidget* w) {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 1500) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+            if (w->windowHandle() && !w->windowHandle()->frameMargins().isNull()) {
+                QThread::msleep(200); // let it settle where it belongs and be painted there
+                QApplication::processEvents();
+                return true;
+            }
+        }
+        return false;
+    }
+
     QString m_dir;
 };
 
