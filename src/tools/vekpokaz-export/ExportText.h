@@ -1,6 +1,6 @@
 #pragma once
-// The text of a page metafile, taken from its EMR_EXTTEXTOUTW records and put in reading order:
-// pieces whose lines overlap vertically form one line, read left to right; lines top to bottom.
+// The text of a page (platform/PageText: pieces in reading order, word gaps where the page shows
+// them), as the exporter prints it.
 
 #include <QString>
 
@@ -10,8 +10,7 @@ class TMetafile;
 
 namespace vek::exporter {
 
-// One line of text per printed line, each ending in "\n". Records that are cut short or point
-// outside themselves are skipped.
+// One line of text per printed line, each ending in "\n".
 QString pageText(const TMetafile& page);
 
 } // namespace vek::exporter
