@@ -1,13 +1,37 @@
 #include "ExportText.h"
 
+#include "platform/EmfTrace.h"
 #include "platform/Metafile.h"
 #include "platform/PageText.h"
 
+#include <cstdio>
+
 namespace vek::exporter {
+
+namespace {
+
+void printUtf8(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+class TraceWriter : public PageWriter {
+public:
+    void write(int pageNumber, const TMetafile& page) override {
+        printUtf8(QStringLiteral("# page %1\n").arg(pageNumber) + emfTrace(EmfDisplayList(page.bytes())));
+    }
+    void finish() override { std::fflush(stdout); }
+};
+
+} // namespace
 
 QString pageText(const TMetafile& page) {
     const QString text = extractPageText(QByteArrayView(page.bytes())).text;
     return text.isEmpty() ? text : text + u'\n';
+}
+
+std::unique_ptr<PageWriter> makeTraceWriter() {
+    return std::make_unique<TraceWriter>();
 }
 
 } // namespace vek::exporter

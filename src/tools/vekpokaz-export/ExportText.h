@@ -1,6 +1,8 @@
 #pragma once
 // The text of a page (platform/PageText: pieces in reading order, word gaps where the page shows
-// them), as the exporter prints it.
+// them) and the trace of its records (platform/EmfTrace), as the exporter prints them.
+
+#include "ExportWriters.h"
 
 #include <QString>
 
@@ -12,5 +14,8 @@ namespace vek::exporter {
 
 // One line of text per printed line, each ending in "\n".
 QString pageText(const TMetafile& page);
+
+// --trace: every record of every page, one line each, each page opening with "# page N".
+std::unique_ptr<PageWriter> makeTraceWriter();
 
 } // namespace vek::exporter
