@@ -67,6 +67,11 @@ grep -q 'Kosztorys ofertowy' "$work/text.txt" || fail "--text holds the title"
 "$exe" -q --text "$src/examples/faktura.wyd" >"$work/faktura.txt"
 grep -q '^Razem do zapłaty 510 399,99$' "$work/faktura.txt" || fail "--text joins a leader's ends with one space"
 
+# The trace of the records is the golden trace the tests keep.
+"$exe" -q --trace "$sample" >"$work/trace.txt"
+expect_eq "$(grep -c '^# page ' "$work/trace.txt")" "$pages" "pages in the trace"
+cmp -s "$work/trace.txt" "$src/tests/golden/kosztorys.trace" || fail "--trace differs from tests/golden/kosztorys.trace"
+
 # Black and white, margins, thumbnail.
 "$exe" -q --mono --margins 5,5,5,5 -o "$work/mono.pdf" "$sample"
 expect_eq "$(pdfinfo "$work/mono.pdf" | sed -n 's/^Pages: *//p')" "$pages" "mono PDF"
