@@ -88,7 +88,7 @@ QRectF EmfPlayRun::computeVisible(QPainter& painter, const QTransform& deviceToB
     const QTransform toPixels = painter.deviceTransform();
     QRectF pixels = everything;
     const QPaintDevice* device = painter.device();
-    if (device && device->devType() != QInternal::Picture) {
+    if (device && device->devType() != QInternal::Picture && device->width() > 0 && device->height() > 0) {
         const double dpr = device->devicePixelRatio();
         pixels = QRectF(0, 0, device->width() * dpr, device->height() * dpr);
     }

@@ -285,13 +285,16 @@ EmfExtent EmfScanner::text(const EmfRecord& r, std::vector<EmfPlacedText>* texts
         return unbounded();
     const bool atCurrent = m_dc.state().textAlign & TA_UPDATECP;
     QRectF all;
-    bool damaged = false;
+    bool uncertain = false;
     for (int i = 0; i < strings; ++i) {
         if (!readEmfTextOut(r, i, m_dc.currentFont()->logFont().charSet, m_text)) {
-            damaged = true;
+            uncertain = true;
             continue;
         }
-        EmfPlacedText* placed = texts ? &texts->emplace_back() : nullptr;
+        // Glyph indices say nothing of the characters or, without advances, of their widths.
+        const bool indices = m_text.options & ETO_GLYPH_INDEX;
+        uncertain = uncertain || (indices && m_text.dx.empty());
+        EmfPlacedText* placed = texts && !indices ? &texts->emplace_back() : nullptr;
         all = all.united(placeString(m_text, placed));
     }
     if (atCurrent) {
@@ -299,7 +302,7 @@ EmfExtent EmfScanner::text(const EmfRecord& r, std::vector<EmfPlacedText>* texts
         m_currentKnown = false;
         return unbounded();
     }
-    return damaged ? unbounded() : bounded(all);
+    return uncertain ? unbounded() : bounded(all);
 }
 
 QRectF EmfScanner::placeString(const EmfTextOut& t, EmfPlacedText* placed) {

@@ -7,7 +7,7 @@
 // Bounds are conservative: text covers its cells with room for overhangs (italics, accents, glyphs
 // wider than their advance), lines and outlines half the pen width and more; whatever cannot be
 // bounded for sure (paths, regions, figures that move the current position along curves, text at
-// the current position, damaged records) is unbounded.
+// the current position, glyph indices without advances, damaged records) is unbounded.
 
 #include "EmfState.h"
 #include "EmfTextRecord.h"
@@ -28,7 +28,8 @@ struct EmfExtent {
     QRectF bounds; // device units, for Bounded; empty when the record cannot show at all
 };
 
-// One string of a text record as it lands on the device.
+// One string of a text record as it lands on the device (strings of glyph indices are left out:
+// they hold no characters).
 struct EmfPlacedText {
     QString text;
     // The cell of every UTF-16 unit (its advance, from ascent above the baseline to descent below

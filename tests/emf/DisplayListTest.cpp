@@ -29,6 +29,30 @@ QByteArray densePage() {
     return p.bytes();
 }
 
+// What reaches beyond its cell or its line: italic and turned text, wide pens, a picture.
+QByteArray overhangingPage() {
+    TMetafile p;
+    p.setPageSize();
+    MetafileCanvas c(p);
+    LogFont lf;
+    lf.faceName = QStringLiteral("Times New Roman");
+    lf.height = -90;
+    lf.italic = 1;
+    c.selectFont(GdiFont::get(lf));
+    c.extTextOut(200, 560, 0, nullptr, u"fjord Żółw", nullptr);
+    lf.italic = 0;
+    lf.escapement = 300;
+    c.selectFont(GdiFont::get(lf));
+    c.extTextOut(300, 900, 0, nullptr, u"pod kątem", nullptr);
+    c.selectPen(LogPen{PS_SOLID, 25, rgb(0, 120, 0)});
+    c.moveTo(100, 1300);
+    c.lineTo(1300, 1400);
+    c.rectangle(QRect(400, 1500, 500, 200));
+    c.stretchDraw(QRect(700, 100, 500, 200), TMetafile::fromBytes(letterheadEmf()));
+    c.finish();
+    return p.bytes();
+}
+
 // The pages of the invoice sample: a letterhead picture, tables, leaders, rules.
 std::vector<QByteArray> invoicePages() {
     QTemporaryDir dir;
@@ -46,6 +70,7 @@ std::vector<QByteArray> invoicePages() {
 std::vector<QByteArray> pictures() {
     std::vector<QByteArray> out = invoicePages();
     out.push_back(densePage());
+    out.push_back(overhangingPage());
     const QString corpus = qEnvironmentVariable("VEK_CORPUS_DIR") + QStringLiteral("/emf/");
     for (const QString& name : QDir(corpus).entryList({QStringLiteral("*.emf")}, QDir::Files, QDir::Name))
         out.push_back(readFile(corpus + name));
@@ -94,7 +119,8 @@ TEST(EmfDisplayList, PlaysTheSamePixelsAsTheBytes) {
 // corner; a band one pixel high.
 TEST(EmfDisplayList, InsideAClipEveryPixelIsTheFullPlayback) {
     const QRect clips[] = {QRect(0, 300, 715, 37), QRect(200, 0, 13, 1000), QRect(350, 480, 61, 43),
-                           QRect(0, 0, 180, 120), QRect(0, 701, 715, 1)};
+                           QRect(0, 0, 180, 120),  QRect(0, 701, 715, 1),   QRect(230, 250, 40, 30),
+                           QRect(170, 400, 70, 60)};
     for (const QByteArray& bytes : pictures()) {
         const EmfDisplayList list(bytes);
         const QImage full = renderEmf(bytes, QSize(715, 1000));
