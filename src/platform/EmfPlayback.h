@@ -3,15 +3,14 @@
 // and the object table. Internal to the player.
 
 #include "EmfPlayer.h"
+#include "EmfState.h"
+#include "EmfTextRecord.h"
 #include "PainterCanvas.h"
 
-#include <variant>
+#include <optional>
 #include <vector>
 
 namespace vek {
-
-struct EmfPalette {};
-using EmfObject = std::variant<std::monostate, DcPen, DcBrush, GdiFontPtr, EmfPalette>;
 
 // A decoded device-independent bitmap.
 struct EmfDib {
@@ -27,45 +26,62 @@ EmfDib decodeDib(const EmfRecord& r, std::uint32_t offBmi, std::uint32_t cbBmi, 
 
 class EmfPlayback {
 public:
-    EmfPlayback(QPainter& painter, const QTransform& deviceToPainter, QSizeF pixelsPerMm);
+    EmfPlayback(QPainter& painter, const QTransform& deviceToPainter, QSizeF pixelsPerMm,
+                const EmfColourPolicy& colours = {});
 
     PainterDC& dc() { return m_dc; }
     // Plays one record; false when it was skipped as damaged.
     bool play(const EmfRecord& r);
+    // Leaves out a drawing record that cannot reach the target, keeping what it does to the
+    // state: a line drawn to a point moves the current position there.
+    void skip(const EmfRecord& r);
 
 private:
-    bool playState(const EmfRecord& r);
-    bool playObject(const EmfRecord& r);
     bool playShape(const EmfRecord& r);
     bool playPath(const EmfRecord& r);
-    bool playClip(const EmfRecord& r);
     bool playText(const EmfRecord& r);
     bool playBitmap(const EmfRecord& r);
 
-    bool readPoints(const EmfRecord& r, std::int64_t off, std::int64_t count, bool small);
     bool readPoly(const EmfRecord& r, bool small);
     bool readPolyPoly(const EmfRecord& r, bool small, bool polygon);
     bool readPolyDraw(const EmfRecord& r, bool small);
-    bool readRegion(const EmfRecord& r, std::int64_t off, std::int64_t size, QPainterPath& path) const;
-    bool selectObject(std::uint32_t index);
-    EmfObject* slot(std::uint32_t index, bool create);
-    bool createFont(const EmfRecord& r);
-    bool createExtPen(const EmfRecord& r);
-    bool createPatternBrush(const EmfRecord& r);
-    bool extTextOut(const EmfRecord& r);
-    bool smallTextOut(const EmfRecord& r);
-    bool polyTextOut(const EmfRecord& r);
-    bool textOut(const EmfRecord& r, std::int64_t at, bool wide, bool advanced, bool mayOmitRect);
     bool stretchDib(const EmfRecord& r);
     bool blt(const EmfRecord& r);
     bool gradientFill(const EmfRecord& r);
 
     PainterDC m_dc;
-    std::vector<EmfObject> m_objects;
+    EmfObjectTable m_objects;
+    EmfColourPolicy m_colours;
     std::vector<QPointF> m_points;
     std::vector<std::uint32_t> m_counts;
-    std::vector<double> m_dx;
-    QString m_text;
+    EmfTextOut m_text;
+};
+
+// One playback of a metafile onto a painter, the part playEmf and EmfDisplayList::play share: the
+// frame mapped onto the target, the colours, the cancel token and the counts.
+class EmfPlayRun {
+public:
+    EmfPlayRun(QPainter& painter, const QRectF& target, const EmfHeader& header,
+               const EmfPlayOptions& options);
+
+    // False when nothing can be drawn (no frame, no target, the painter not active).
+    bool ready() const { return m_playback.has_value(); }
+    // The part of the reference device that can show on the painter, device units: the device,
+    // the painter's clip and the options' clip, with a margin of two pixels of the painter for
+    // antialiasing and cosmetic pens. Unbounded (a huge rectangle) when it cannot be known.
+    QRectF visibleDeviceRect() const { return m_visible; }
+    // Plays one record, or with visible false leaves it out keeping its effect on the state.
+    // False when the loop must stop: at EMR_EOF or once cancelled.
+    bool step(const EmfRecord& r, bool visible = true);
+    EmfPlayResult& result() { return m_result; }
+
+private:
+    QRectF computeVisible(QPainter& painter, const QTransform& deviceToBase) const;
+
+    const EmfPlayOptions& m_options;
+    EmfPlayResult m_result;
+    QRectF m_visible;
+    std::optional<EmfPlayback> m_playback;
 };
 
 } // namespace vek

@@ -61,46 +61,86 @@ bool readEmfHeader(QByteArrayView bytes, EmfHeader& h) {
     return true;
 }
 
-EmfPlayResult playEmf(QPainter& painter, const QRectF& target, QByteArrayView bytes,
-                      const EmfPlayOptions& options) {
-    EmfPlayResult result;
-    EmfHeader header;
-    if (!readEmfHeader(bytes, header))
-        return result;
-    result.valid = true;
+EmfPlayRun::EmfPlayRun(QPainter& painter, const QRectF& target, const EmfHeader& header,
+                       const EmfPlayOptions& options)
+    : m_options(options) {
+    m_result.valid = true;
     const QRectF frame = header.frameInDeviceUnits();
     if (frame.isEmpty() || !plausibleRect(target.normalized()) || !painter.isActive())
-        return result;
-
-    QByteArray mono;
-    if (options.monochrome) {
-        mono = emfMonochromeCopy(bytes, options.ink, options.paper);
-        bytes = mono;
-    }
+        return;
     // Device units of the reference device onto the target rectangle, then the painter's own
     // transform: device point = frame mapping x window/viewport x world.
-    const QTransform deviceToPainter =
+    const QTransform deviceToBase =
         QTransform::fromTranslate(-frame.x(), -frame.y()) *
         QTransform::fromScale(target.width() / frame.width(), target.height() / frame.height()) *
-        QTransform::fromTranslate(target.x(), target.y()) * painter.transform();
-    EmfPlayback playback(painter, deviceToPainter, header.pixelsPerMm());
+        QTransform::fromTranslate(target.x(), target.y());
+    m_visible = computeVisible(painter, deviceToBase);
+    const EmfColourPolicy colours{options.monochrome, options.ink, options.paper};
+    m_playback.emplace(painter, deviceToBase * painter.transform(), header.pixelsPerMm(), colours);
     if (options.monochrome)
-        playback.dc().setTextColor(options.ink);
+        m_playback->dc().setTextColor(options.ink);
+}
 
+QRectF EmfPlayRun::computeVisible(QPainter& painter, const QTransform& deviceToBase) const {
+    const QRectF everything(-1e15, -1e15, 2e15, 2e15);
+    // In the pixels of the device: its own area (a picture recording has none), the painter's clip,
+    // the clip asked for.
+    const QTransform toPixels = painter.deviceTransform();
+    QRectF pixels = everything;
+    const QPaintDevice* device = painter.device();
+    if (device && device->devType() != QInternal::Picture && device->width() > 0 && device->height() > 0) {
+        const double dpr = device->devicePixelRatio();
+        pixels = QRectF(0, 0, device->width() * dpr, device->height() * dpr);
+    }
+    if (painter.hasClipping())
+        pixels = pixels.intersected(toPixels.mapRect(painter.clipBoundingRect()));
+    if (!m_options.clip.isEmpty())
+        pixels = pixels.intersected(toPixels.mapRect(m_options.clip.normalized()));
+    bool invertible = false;
+    const QTransform pixelsToDevice = (deviceToBase * toPixels).inverted(&invertible);
+    if (!invertible || pixels == everything)
+        return everything;
+    if (pixels.isEmpty())
+        return QRectF();
+    constexpr double kMarginPixels = 2;
+    return pixelsToDevice.mapRect(
+        pixels.adjusted(-kMarginPixels, -kMarginPixels, kMarginPixels, kMarginPixels));
+}
+
+bool EmfPlayRun::step(const EmfRecord& r, bool visible) {
+    if (m_options.cancel && m_options.cancel->load(std::memory_order_relaxed)) {
+        m_result.cancelled = true;
+        return false;
+    }
+    if (m_options.onRecord && !m_options.onRecord(r))
+        return true;
+    if (r.type() == emr::EOF_)
+        return false;
+    if (!visible) {
+        m_playback->skip(r);
+        ++m_result.culled;
+    } else if (m_playback->play(r)) {
+        ++m_result.records;
+    } else {
+        ++m_result.skipped;
+    }
+    return true;
+}
+
+EmfPlayResult playEmf(QPainter& painter, const QRectF& target, QByteArrayView bytes,
+                      const EmfPlayOptions& options) {
+    EmfHeader header;
+    if (!readEmfHeader(bytes, header))
+        return {};
+    EmfPlayRun run(painter, target, header, options);
+    if (!run.ready())
+        return run.result();
     EmfWalker walker(bytes);
     EmfRecord r;
-    while (walker.next(r)) {
-        if (options.onRecord && !options.onRecord(r))
-            continue;
-        if (r.type() == emr::EOF_)
-            break;
-        if (playback.play(r))
-            ++result.records;
-        else
-            ++result.skipped;
+    while (walker.next(r) && run.step(r)) {
     }
-    result.truncated = walker.damaged();
-    return result;
+    run.result().truncated = walker.damaged();
+    return run.result();
 }
 
 EmfPlayResult playEmf(QPainter& painter, const QRectF& target, const TMetafile& picture,

@@ -14,6 +14,7 @@
 #include <QByteArray>
 #include <QPainter>
 #include <QRectF>
+#include <atomic>
 #include <functional>
 
 namespace vek {
@@ -22,19 +23,28 @@ class TMetafile;
 
 struct EmfPlayOptions {
     // Black and white: text, lines and the header's text colour in ink, brushes and backgrounds in
-    // paper, bitmaps as they are. Played from a private copy; the input is never altered.
+    // paper, bitmaps as they are. A way of playing: the input is never altered.
     bool monochrome = false;
     ColorRef ink = rgb(0, 0, 0);
     ColorRef paper = rgb(255, 255, 255);
     // Called before each record with the record about to be played; answering false skips it.
     std::function<bool(const EmfRecord&)> onRecord;
+    // Checked between records: once it is set the playback stops (what was drawn stays; an abort
+    // is not an error).
+    const std::atomic<bool>* cancel = nullptr;
+    // Only this rectangle of the painter (its coordinates when the playback starts) needs drawing;
+    // empty: the whole device. Beside it a display list leaves out what lies outside the device and
+    // the painter's clip.
+    QRectF clip;
 };
 
 struct EmfPlayResult {
     bool valid = false;     // the bytes begin with an EMF header; nothing is drawn otherwise
     int records = 0;        // records played
     int skipped = 0;        // records skipped as damaged
+    int culled = 0;         // drawing records left out as lying outside what is drawn
     bool truncated = false; // the record chain broke off before EMR_EOF
+    bool cancelled = false; // the cancel token stopped the playback
 };
 
 // The fields of the header the player and its users need.
@@ -57,7 +67,7 @@ EmfPlayResult playEmf(QPainter& painter, const QRectF& target, QByteArrayView by
 EmfPlayResult playEmf(QPainter& painter, const QRectF& target, const TMetafile& picture,
                       const EmfPlayOptions& options = {});
 
-// A copy of the metafile with its colours rewritten record by record for black-and-white output:
+// A copy of the metafile with its colours rewritten record by record for black-and-white files:
 // EMR_SETTEXTCOLOR and EMR_CREATEPEN / EMR_EXTCREATEPEN colours become ink, EMR_SETBKCOLOR and
 // EMR_CREATEBRUSHINDIRECT colours become paper. Everything else is copied as it is.
 QByteArray emfMonochromeCopy(QByteArrayView bytes, ColorRef ink, ColorRef paper);

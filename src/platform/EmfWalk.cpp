@@ -1,6 +1,7 @@
 #include "EmfWalk.h"
 
-#include "CodePage.h"
+#include "EmfTextRecord.h"
+#include "Gdi.h"
 
 #include <QtEndian>
 #include <cstring>
@@ -53,60 +54,46 @@ bool EmfWalker::next(EmfRecord& record) {
     return true;
 }
 
-namespace {
-
-QString utf16At(const EmfRecord& r, std::int64_t off, std::int64_t count) {
-    if (!r.hasArray(off, count, 2))
-        return {};
-    QString s(qsizetype(count), Qt::Uninitialized);
-    for (qsizetype i = 0; i < s.size(); ++i)
-        s[i] = QChar(r.u16(off + 2 * i));
-    return s;
+bool readEmfPoints(const EmfRecord& r, std::int64_t off, std::int64_t count, bool small,
+                   std::vector<QPointF>& points) {
+    const std::int64_t size = small ? 4 : 8;
+    if (!r.hasArray(off, count, size))
+        return false;
+    points.resize(std::size_t(count));
+    for (std::int64_t i = 0; i < count; ++i) {
+        const std::int64_t at = off + i * size;
+        points[std::size_t(i)] = small ? QPointF(r.i16(at), r.i16(at + 2)) : r.pointL(at);
+    }
+    return true;
 }
 
-} // namespace
+bool readEmfPoly(const EmfRecord& r, bool small, std::vector<QPointF>& points) {
+    return r.has(24, 4) && readEmfPoints(r, 28, r.u32(24), small, points);
+}
+
+bool readEmfPolyPoly(const EmfRecord& r, bool small, std::vector<std::uint32_t>& counts,
+                     std::vector<QPointF>& points) {
+    if (!r.has(24, 8))
+        return false;
+    const std::int64_t polys = r.u32(24), total = r.u32(28);
+    if (!r.hasArray(32, polys, 4))
+        return false;
+    counts.resize(std::size_t(polys));
+    std::int64_t sum = 0;
+    for (std::int64_t i = 0; i < polys; ++i) {
+        counts[std::size_t(i)] = r.u32(32 + 4 * i);
+        sum += counts[std::size_t(i)];
+    }
+    return sum <= total && readEmfPoints(r, 32 + 4 * polys, total, small, points);
+}
 
 bool readEmfText(const EmfRecord& r, EmfTextRun& run) {
-    if (r.type() == emr::EXTTEXTOUTW || r.type() == emr::EXTTEXTOUTA) {
-        // rclBounds, iGraphicsMode, exScale, eyScale, then EMRTEXT: reference point, nChars,
-        // offString, options, rectangle, offDx.
-        if (!r.has(36, 40))
-            return false;
-        const std::int64_t count = r.u32(44);
-        const std::int64_t off = r.u32(48);
-        run.reference = QPoint(r.i32(36), r.i32(40));
-        if (r.type() == emr::EXTTEXTOUTW) {
-            if (!r.hasArray(off, count, 2))
-                return false;
-            run.text = utf16At(r, off, count);
-        } else {
-            if (!r.has(off, count))
-                return false;
-            run.text = decodeCp1250(r.span(off, count));
-        }
-        return true;
-    }
-    if (r.type() == emr::SMALLTEXTOUT) {
-        // x, y, cChars, fuOptions, iGraphicsMode, exScale, eyScale, [rclClip], text.
-        constexpr std::uint32_t kNoRect = 0x100, kSmallChars = 0x200;
-        if (!r.has(8, 28))
-            return false;
-        const std::int64_t count = r.u32(16);
-        const std::uint32_t options = r.u32(20);
-        const std::int64_t off = (options & kNoRect) ? 36 : 52;
-        run.reference = QPoint(r.i32(8), r.i32(12));
-        if (options & kSmallChars) {
-            if (!r.has(off, count))
-                return false;
-            run.text = decodeCp1250(r.span(off, count));
-        } else {
-            if (!r.hasArray(off, count, 2))
-                return false;
-            run.text = utf16At(r, off, count);
-        }
-        return true;
-    }
-    return false;
+    EmfTextOut text;
+    if (emfTextCount(r) < 1 || !readEmfTextOut(r, 0, EASTEUROPE_CHARSET, text))
+        return false;
+    run.reference = text.reference.toPoint();
+    run.text = text.text;
+    return true;
 }
 
 } // namespace vek

@@ -12,8 +12,11 @@
 #include <QByteArrayView>
 #include <QPointF>
 #include <QRect>
+#include <QRectF>
+#include <QSizeF>
 #include <QString>
 #include <cstdint>
+#include <vector>
 
 namespace vek {
 
@@ -49,6 +52,14 @@ public:
     float f32(std::int64_t off) const;
     // A RECTL (left, top, right, bottom) as given, right and bottom inclusive.
     QRect rectL(std::int64_t off) const;
+    // A RECTL as GDI draws it: right and bottom are the excluded edges.
+    QRectF boxL(std::int64_t off) const {
+        const double l = i32(off), t = i32(off + 4), r = i32(off + 8), b = i32(off + 12);
+        return QRectF(l, t, r - l, b - t);
+    }
+    // A POINTL and a SIZEL.
+    QPointF pointL(std::int64_t off) const { return QPointF(i32(off), i32(off + 4)); }
+    QSizeF sizeL(std::int64_t off) const { return QSizeF(i32(off), i32(off + 4)); }
     // The bytes at [off, off + len), empty when they do not lie inside the record.
     QByteArrayView span(std::int64_t off, std::int64_t len) const {
         return has(off, len) ? m_bytes.sliced(qsizetype(off), qsizetype(len)) : QByteArrayView();
@@ -79,8 +90,19 @@ private:
     bool m_done = false;
 };
 
-// The text of an EMR_EXTTEXTOUTW, EMR_EXTTEXTOUTA or EMR_SMALLTEXTOUT record, for tools that
-// extract the text of a page. ANSI text is decoded as Windows-1250.
+// The points of a figure: count POINTLs (8 bytes each) or, small, POINTSs (4 bytes) at off. False
+// when they do not lie inside the record.
+bool readEmfPoints(const EmfRecord& r, std::int64_t off, std::int64_t count, bool small,
+                   std::vector<QPointF>& points);
+// A poly record: rclBounds, count, points.
+bool readEmfPoly(const EmfRecord& r, bool small, std::vector<QPointF>& points);
+// A poly-poly record: rclBounds, number of figures, total points, the count of each, the points.
+// The counts sum to no more than the points.
+bool readEmfPolyPoly(const EmfRecord& r, bool small, std::vector<std::uint32_t>& counts,
+                     std::vector<QPointF>& points);
+
+// The (first) text of a text record, for tools that look at what a page says. ANSI text is decoded
+// as Windows-1250.
 struct EmfTextRun {
     QPoint reference; // logical units
     QString text;

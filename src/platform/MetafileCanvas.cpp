@@ -37,6 +37,7 @@
 
 #include "DrawText.h"
 #include "EmfWalk.h"
+#include "TextPlacement.h"
 
 #include <QPainter>
 #include <QtEndian>
@@ -126,6 +127,7 @@ MetafileCanvas::MetafileCanvas(TMetafile& target, int logPixels)
     m_device = target.size();
     m_devicePerMm = QSizeF(m_device.width() * 100.0 / frameExtent().width(),
                            m_device.height() * 100.0 / frameExtent().height());
+    m_dc.map = DcMapping(m_devicePerMm);
     m_out.setBeforeRecord([this] { flushLines(); });
     readExisting();
 }
@@ -314,46 +316,26 @@ void MetafileCanvas::useTextColours(bool opaqueBox) {
 
 // --- bounds ----------------------------------------------------------------------------------
 
-QPointF MetafileCanvas::toDevice(QPointF l) const {
-    const Mapping& m = m_dc.map;
-    double sx = 1, sy = 1;
-    switch (m.mode) {
-    case MM_TEXT:
-        break;
-    case MM_ISOTROPIC:
-    case MM_ANISOTROPIC:
-        sx = m.windowExt.width() ? double(m.viewportExt.width()) / m.windowExt.width() : 1;
-        sy = m.windowExt.height() ? double(m.viewportExt.height()) / m.windowExt.height() : 1;
-        if (m.mode == MM_ISOTROPIC) {
-            const double s = std::min(std::abs(sx), std::abs(sy));
-            sx = std::copysign(s, sx);
-            sy = std::copysign(s, sy);
-        }
-        break;
-    default: {
-        static constexpr double kMmPerUnit[] = {0, 0, 0.1, 0.01, 0.254, 0.0254, 25.4 / 1440};
-        const double mm = kMmPerUnit[std::clamp(m.mode, 2, 6)];
-        sx = mm * m_devicePerMm.width();
-        sy = -mm * m_devicePerMm.height();
-    }
-    }
-    return QPointF((l.x() - m.windowOrg.x()) * sx + m.viewportOrg.x(),
-                   (l.y() - m.windowOrg.y()) * sy + m.viewportOrg.y());
-}
-
-QRectF MetafileCanvas::deviceRect(const QRectF& logical) const {
-    QRectF dev = QRectF(toDevice(logical.topLeft()), toDevice(logical.bottomRight())).normalized();
+QRect MetafileCanvas::addDeviceBounds(QRectF dev) {
     if (m_dc.clip)
         dev = dev.intersected(*m_dc.clip);
-    return dev;
-}
-
-QRect MetafileCanvas::addBounds(const QRectF& logical, double grow) {
-    const QRectF dev = deviceRect(logical.adjusted(-grow, -grow, grow, grow));
     if (dev.isEmpty())
         return QRect(QPoint(0, 0), QPoint(-1, -1));
     m_bounds = m_bounds.isEmpty() ? dev : m_bounds.united(dev);
     return inclusive(dev);
+}
+
+QRect MetafileCanvas::addBounds(const QRectF& logical, double grow) {
+    return addDeviceBounds(m_dc.map.toDevice(logical).adjusted(-grow, -grow, grow, grow));
+}
+
+double MetafileCanvas::penReach() const {
+    // A pen of width 1 or less is one device pixel wide; a wider one is as wide as it is in
+    // logical units, and its round ends reach half the width beyond the end points.
+    const QSizeF pixel = m_dc.map.devicePixelInLogical();
+    const double scale =
+        pixel.width() > 0 && pixel.height() > 0 ? 1 / std::min(pixel.width(), pixel.height()) : 1;
+    return (m_dc.pen.width > 1 ? m_dc.pen.width * scale : 1) / 2;
 }
 
 // --- drawing ---------------------------------------------------------------------------------
@@ -376,7 +358,7 @@ void MetafileCanvas::lineTo(int x, int y) {
         m_lines.ends.push_back(from);
         m_lines.ends.push_back(to);
     }
-    addBounds(QRectF(from, to).normalized(), std::max(1, m_dc.pen.width) / 2.0 + 1);
+    addBounds(QRectF(from, to).normalized(), penReach());
     m_dc.current = to;
 }
 
@@ -451,7 +433,7 @@ void MetafileCanvas::polyline(const QList<QPoint>& points) {
         }
     }
     m_out.end();
-    addBounds(QRectF(box), std::max(1, m_dc.pen.width) / 2.0);
+    addBounds(QRectF(box), penReach());
 }
 
 void MetafileCanvas::rectangle(const QRect& r) {
@@ -460,7 +442,7 @@ void MetafileCanvas::rectangle(const QRect& r) {
     usePen();
     useBrush(m_dc.brush);
     m_out.record(emr::RECTANGLE, {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
-    addBounds(QRectF(r), std::max(1, m_dc.pen.width) / 2.0);
+    addBounds(QRectF(r), penReach());
 }
 
 void MetafileCanvas::fillRect(const QRect& r, ColorRef color) {
@@ -484,25 +466,23 @@ void MetafileCanvas::extTextOut(int x, int y, unsigned options, const QRect* rec
         m_dc.font->advances(text, m_advances);
         dx = m_advances.constData();
     }
-    const int width = std::accumulate(dx, dx + text.size(), 0);
-
-    const GdiFont& f = *m_dc.font;
-    QRectF box(x, y, width, f.height());
-    if (f.logFont().escapement != 0) {
-        const double a = f.escapementDegrees() * M_PI / 180.0;
-        const QPointF along(std::cos(a), -std::sin(a)), down(std::sin(a), std::cos(a));
-        const QPointF o(x, y);
-        const QPointF pts[] = {o, o + along * width, o + down * f.height(),
-                               o + along * width + down * f.height()};
-        box = QRectF(pts[0], QSizeF(0, 0));
-        for (const QPointF& p : pts)
-            box = box.united(QRectF(p, QSizeF(0.01, 0.01)));
+    // The cells of the text where the player puts them (TA_TOP | TA_LEFT, the compatible mode).
+    m_pairs.resize(std::size_t(text.size()) * 2);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        m_pairs[2 * i] = dx[i];
+        m_pairs[2 * i + 1] = 0;
     }
+    const QTransform toDevice = m_dc.map.logicalToDevice();
+    const TextPlacement place = placeText(toDevice, *m_dc.font, 0, QPointF(x, y), m_pairs, false);
+    QRectF cells;
+    for (qsizetype i = 0, at = 0; i < text.size() && place.valid; at += dx[i], ++i)
+        cells = cells.united(place.glyphCell(*m_dc.font, at, 0, dx[i], text[i].unicode()));
+    QRectF box = place.valid ? place.textToDevice.mapRect(cells) : QRectF();
     if (options & ETO_CLIPPED && rect)
-        box = box.intersected(QRectF(*rect));
+        box = box.intersected(toDevice.mapRect(QRectF(*rect)));
     if (options & ETO_OPAQUE && rect)
-        box = box.united(QRectF(*rect));
-    const QRect devBox = addBounds(box);
+        box = box.united(toDevice.mapRect(QRectF(*rect)));
+    const QRect devBox = addDeviceBounds(box);
 
     const qsizetype n = text.size();
     const std::uint32_t offString = 76;
@@ -573,20 +553,17 @@ int MetafileCanvas::saveDC() {
     if (!open())
         return 0;
     m_out.record(emr::SAVEDC, {});
-    m_saved.push_back(m_dc);
-    return int(m_saved.size());
+    return m_saved.save(m_dc);
 }
 
 void MetafileCanvas::restoreDC(int level) {
     if (!open())
         return;
-    const int depth = int(m_saved.size());
-    const int target = level < 0 ? depth + level : level - 1; // states left on the stack
-    if (level == 0 || target < 0 || target >= depth)
+    const int popped = m_saved.popped(level);
+    if (popped == 0)
         return;
-    m_out.record(emr::RESTOREDC, {target - depth});
-    m_dc = m_saved[std::size_t(target)];
-    m_saved.resize(std::size_t(target));
+    m_out.record(emr::RESTOREDC, {-popped});
+    m_saved.restore(level, m_dc);
 }
 
 void MetafileCanvas::writeMapping(std::uint32_t type, int a, int b) {
@@ -598,40 +575,40 @@ void MetafileCanvas::setMapMode(int mode) {
     if (!open() || mode < MM_TEXT || mode > MM_ANISOTROPIC)
         return;
     m_out.record(emr::SETMAPMODE, {mode});
-    m_dc.map.mode = mode;
+    m_dc.map.setMapMode(mode);
 }
 
 void MetafileCanvas::setWindowOrg(QPoint p) {
     writeMapping(emr::SETWINDOWORGEX, p.x(), p.y());
-    m_dc.map.windowOrg = p;
+    m_dc.map.setWindowOrg(p);
 }
 
+// The extents are recorded whatever the mode, as GDI records them; they act (here as in the
+// player) only in MM_ISOTROPIC and MM_ANISOTROPIC.
 void MetafileCanvas::setWindowExt(QSize s) {
     if (s.width() == 0 || s.height() == 0)
         return;
     writeMapping(emr::SETWINDOWEXTEX, s.width(), s.height());
-    m_dc.map.windowExt = s;
+    m_dc.map.setWindowExt(s);
 }
 
 void MetafileCanvas::setViewportOrg(QPoint p) {
     writeMapping(emr::SETVIEWPORTORGEX, p.x(), p.y());
-    m_dc.map.viewportOrg = p;
+    m_dc.map.setViewportOrg(p);
 }
 
 void MetafileCanvas::setViewportExt(QSize s) {
     if (s.width() == 0 || s.height() == 0)
         return;
     writeMapping(emr::SETVIEWPORTEXTEX, s.width(), s.height());
-    m_dc.map.viewportExt = s;
+    m_dc.map.setViewportExt(s);
 }
 
 void MetafileCanvas::intersectClipRect(const QRect& r) {
     if (!open())
         return;
     m_out.record(emr::INTERSECTCLIPRECT, {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()});
-    const QRectF dev =
-        QRectF(toDevice(QPointF(r.topLeft())), toDevice(QPointF(r.x() + r.width(), r.y() + r.height())))
-            .normalized();
+    const QRectF dev = m_dc.map.toDevice(QRectF(r.x(), r.y(), r.width(), r.height()));
     m_dc.clip = m_dc.clip ? m_dc.clip->intersected(dev) : dev;
 }
 

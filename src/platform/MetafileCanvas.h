@@ -18,6 +18,7 @@
 // The DC starts with a transparent background mode (the page canvas draws text without a
 // background), black text, a black cosmetic pen and a white brush.
 
+#include "DcMapping.h"
 #include "EmfWriter.h"
 #include "GdiCanvas.h"
 #include "Metafile.h"
@@ -86,12 +87,6 @@ public:
     };
 
 private:
-    // Logical window/viewport mapping, kept to compute the device bounds of what is drawn.
-    struct Mapping {
-        int mode = MM_TEXT;
-        QPoint windowOrg, viewportOrg;
-        QSize windowExt{1, 1}, viewportExt{1, 1};
-    };
     // What is selected and set in the recorded DC (nullopt: not known, must be recorded).
     struct Emitted {
         std::optional<std::uint32_t> pen, brush, font;
@@ -105,7 +100,7 @@ private:
         ColorRef textColor = 0;
         ColorRef bkColor = rgb(255, 255, 255);
         int bkMode = TRANSPARENT;
-        Mapping map;
+        DcMapping map;              // kept to compute the device bounds of what is drawn
         std::optional<QRectF> clip; // device units
         Emitted emitted;
         QPoint current;                         // where the next lineTo starts
@@ -142,11 +137,14 @@ private:
     bool inUse(std::uint32_t handle) const;
     void writeCreate(const CachedObject& o);
 
-    QPointF toDevice(QPointF logical) const;
+    QPointF toDevice(QPointF logical) const { return m_dc.map.toDevice(logical); }
     static QRect inclusive(const QRectF& r);
-    QRectF deviceRect(const QRectF& logical) const;
-    // Adds a drawn area to the bounds; returns its device rectangle, inclusive.
+    // Adds a drawn area, device units, to the bounds (within the clip); returns it, inclusive.
+    QRect addDeviceBounds(QRectF device);
+    // The same for a logical area, grown by `grow` device units all round.
     QRect addBounds(const QRectF& logical, double grow = 0);
+    // How far the current pen reaches beyond the line it draws, device units.
+    double penReach() const;
     void writeMapping(std::uint32_t type, int a, int b);
     bool open() const { return m_target != nullptr; }
     void readExisting();
@@ -161,10 +159,11 @@ private:
     std::vector<CachedObject> m_objects;
     std::uint64_t m_useCounter = 0;
     DcState m_dc;
-    std::vector<DcState> m_saved;
+    DcStack<DcState> m_saved;
     QRectF m_bounds; // device units
     LineBatch m_lines;
     QList<int> m_advances; // of text drawn without advances, kept to spare an allocation a call
+    std::vector<double> m_pairs;
 
     friend class EmfEmbedder;
 };

@@ -14,6 +14,7 @@
 //   - clipping regions, which are in device units, are carried through the same transform.
 //   - unbalanced EMR_RESTOREDC records that would restore past the picture's own saves are
 //     dropped; EMR_HEADER, EMR_EOF and comments (which may hold EMF+ drawing) are left out.
+#include "DcMapping.h"
 #include "EmfWalk.h"
 #include "MetafileCanvas.h"
 
@@ -33,12 +34,6 @@ public:
     void run(const QByteArray& bytes);
 
 private:
-    struct PictureMapping {
-        int mode = MM_TEXT;
-        QPoint windowOrg, viewportOrg;
-        QSize windowExt{1, 1}, viewportExt{1, 1};
-    };
-
     bool readHeader(const EmfRecord& header);
     void begin();
     void end();
@@ -48,7 +43,6 @@ private:
     void restoreRecord(const EmfRecord& rec);
     void clipRegionRecord(const EmfRecord& rec);
     void handleRecord(const EmfRecord& rec, bool creates);
-    QPointF ratio() const; // picture logical -> picture device scale
     QPointF toDevice(QPointF pictureDevice) const {
         return QPointF(m_a.x() * pictureDevice.x() + m_b.x(), m_a.y() * pictureDevice.y() + m_b.y());
     }
@@ -58,8 +52,8 @@ private:
     QRect m_target;
     QPointF m_a{1, 1}, m_b{0, 0}; // picture device -> our device
     QSizeF m_devicePerMm{96 / 25.4, 96 / 25.4};
-    PictureMapping m_map;
-    std::vector<PictureMapping> m_saved;
+    DcMapping m_map; // the picture's own window and viewport, in its device units
+    DcStack<DcMapping> m_saved;
     std::unordered_map<std::uint32_t, std::uint32_t> m_handles; // picture's -> ours
 };
 
@@ -96,6 +90,7 @@ bool EmfEmbedder::readHeader(const EmfRecord& header) {
     }
     if (devW > 0 && devH > 0 && mmW > 0 && mmH > 0)
         m_devicePerMm = QSizeF(devW / mmW, devH / mmH);
+    m_map = DcMapping(m_devicePerMm);
     const QRect frame = header.rectL(24);
     const double fx0 = frame.left() / 100.0 * m_devicePerMm.width();
     const double fy0 = frame.top() / 100.0 * m_devicePerMm.height();
@@ -126,7 +121,7 @@ void EmfEmbedder::begin() {
 }
 
 void EmfEmbedder::end() {
-    m_out.record(emr::RESTOREDC, {-int(m_saved.size()) - 1});
+    m_out.record(emr::RESTOREDC, {-m_saved.depth() - 1});
     for (const auto& [theirs, ours] : m_handles) {
         m_out.record(emr::DELETEOBJECT, {std::int32_t(ours)});
         m_canvas.m_handles.release(ours);
@@ -134,91 +129,57 @@ void EmfEmbedder::end() {
     m_handles.clear();
 }
 
-QPointF EmfEmbedder::ratio() const {
-    const PictureMapping& m = m_map;
-    switch (m.mode) {
-    case MM_TEXT:
-        return {1, 1};
-    case MM_ISOTROPIC:
-    case MM_ANISOTROPIC: {
-        double rx = m.windowExt.width() ? double(m.viewportExt.width()) / m.windowExt.width() : 1;
-        double ry = m.windowExt.height() ? double(m.viewportExt.height()) / m.windowExt.height() : 1;
-        if (m.mode == MM_ISOTROPIC) {
-            const double s = std::min(std::abs(rx), std::abs(ry));
-            rx = std::copysign(s, rx);
-            ry = std::copysign(s, ry);
-        }
-        return {rx, ry};
-    }
-    default: {
-        static constexpr double kMmPerUnit[] = {0, 0, 0.1, 0.01, 0.254, 0.0254, 25.4 / 1440};
-        const double mm = kMmPerUnit[std::clamp(m.mode, 2, 6)];
-        return {mm * m_devicePerMm.width(), -mm * m_devicePerMm.height()};
-    }
-    }
-}
-
+// The picture's window/viewport composed with our mapping of its device, as one anisotropic
+// mapping with the picture's window origin.
 void EmfEmbedder::writeMapping() {
-    const QPointF r = ratio();
-    const double ax = m_a.x() * r.x(), ay = m_a.y() * r.y();
+    const QTransform& page = m_map.page();
+    const double ax = m_a.x() * page.m11(), ay = m_a.y() * page.m22();
     const double k = std::max(std::abs(ax), std::abs(ay)) < 16384 ? 65536 : 1;
     auto nonZero = [](double v) {
         const int i = toField(v);
         return i != 0 ? i : (v < 0 ? -1 : 1);
     };
-    const QPointF org = toDevice(QPointF(m_map.viewportOrg));
-    m_out.record(emr::SETWINDOWORGEX, {m_map.windowOrg.x(), m_map.windowOrg.y()});
+    const QPointF org = toDevice(m_map.viewportOrg());
+    m_out.record(emr::SETWINDOWORGEX, {toField(m_map.windowOrg().x()), toField(m_map.windowOrg().y())});
     m_out.record(emr::SETWINDOWEXTEX, {int(k), int(k)});
     m_out.record(emr::SETVIEWPORTEXTEX, {nonZero(ax * k), nonZero(ay * k)});
     m_out.record(emr::SETVIEWPORTORGEX, {toField(org.x()), toField(org.y())});
 }
 
 void EmfEmbedder::mappingRecord(const EmfRecord& rec) {
-    const int a = rec.i32(8), b = rec.i32(12);
-    const bool scalable = m_map.mode == MM_ISOTROPIC || m_map.mode == MM_ANISOTROPIC;
     switch (rec.type()) {
     case emr::SETMAPMODE:
-        if (a >= MM_TEXT && a <= MM_ANISOTROPIC)
-            m_map.mode = a;
+        m_map.setMapMode(rec.i32(8));
         break;
     case emr::SETWINDOWORGEX:
-        m_map.windowOrg = QPoint(a, b);
+        m_map.setWindowOrg(rec.pointL(8));
         break;
     case emr::SETVIEWPORTORGEX:
-        m_map.viewportOrg = QPoint(a, b);
+        m_map.setViewportOrg(rec.pointL(8));
         break;
     case emr::SETWINDOWEXTEX:
-        if (scalable && a != 0 && b != 0)
-            m_map.windowExt = QSize(a, b);
+        m_map.setWindowExt(rec.sizeL(8));
         break;
     case emr::SETVIEWPORTEXTEX:
-        if (scalable && a != 0 && b != 0)
-            m_map.viewportExt = QSize(a, b);
+        m_map.setViewportExt(rec.sizeL(8));
         break;
     case emr::SCALEVIEWPORTEXTEX:
-    case emr::SCALEWINDOWEXTEX: {
-        const int xd = rec.i32(12), yn = rec.i32(16), yd = rec.i32(20);
-        if (!scalable || xd == 0 || yd == 0)
-            break;
-        QSize& ext = rec.type() == emr::SCALEWINDOWEXTEX ? m_map.windowExt : m_map.viewportExt;
-        const long long w = (long long)ext.width() * a / xd, h = (long long)ext.height() * yn / yd;
-        if (w != 0 && h != 0 && std::llabs(w) < (1ll << 31) && std::llabs(h) < (1ll << 31))
-            ext = QSize(int(w), int(h));
+        m_map.scaleViewportExt(rec.i32(8), rec.i32(12), rec.i32(16), rec.i32(20));
         break;
-    }
+    case emr::SCALEWINDOWEXTEX:
+        m_map.scaleWindowExt(rec.i32(8), rec.i32(12), rec.i32(16), rec.i32(20));
+        break;
     }
     writeMapping();
 }
 
 void EmfEmbedder::restoreRecord(const EmfRecord& rec) {
-    const long long rel = rec.i32(8);
-    const auto depth = static_cast<long long>(m_saved.size());
-    const long long n = rel < 0 ? -rel : depth - rel + 1; // levels popped
-    if (rel == 0 || n < 1 || n > depth)
+    const int level = rec.i32(8);
+    const int popped = m_saved.popped(level);
+    if (popped == 0)
         return;
-    m_out.record(emr::RESTOREDC, {-int(n)});
-    m_map = m_saved[std::size_t(depth - n)];
-    m_saved.resize(std::size_t(depth - n));
+    m_out.record(emr::RESTOREDC, {-popped});
+    m_saved.restore(level, m_map);
 }
 
 void EmfEmbedder::clipRegionRecord(const EmfRecord& rec) {
@@ -313,7 +274,7 @@ void EmfEmbedder::copy(const EmfRecord& rec) {
         mappingRecord(rec);
         return;
     case emr::SAVEDC:
-        m_saved.push_back(m_map);
+        m_saved.save(m_map);
         m_out.raw(rec.bytes());
         return;
     case emr::RESTOREDC:

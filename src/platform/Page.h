@@ -3,10 +3,12 @@
 // run and the exporter hold the same page without copying it, and it lives as long as anyone
 // holds it. Everything a Page offers is safe to use from several threads at once.
 
+#include "EmfDisplayList.h"
 #include "Metafile.h"
 
 #include <QSize>
 #include <memory>
+#include <mutex>
 
 namespace vek {
 
@@ -21,8 +23,14 @@ public:
     const TMetafile& metafile() const { return m_metafile; }
     QSize size() const { return m_metafile.size(); }
 
+    // The page's records with their device bounds, parsed on first use (once, whichever thread
+    // asks first; the others wait for it).
+    const EmfDisplayList& displayList() const;
+
 private:
     const TMetafile m_metafile;
+    mutable std::once_flag m_parsed;
+    mutable std::unique_ptr<const EmfDisplayList> m_displayList;
 };
 
 using PagePtr = std::shared_ptr<const Page>;

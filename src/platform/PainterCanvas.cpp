@@ -75,20 +75,17 @@ void PainterCanvas::stretchImage(const QRect& r, const QImage& image) {
 }
 
 int PainterCanvas::saveDC() {
-    m_saved.push_back(Saved{m_font, m_logPen, m_logBrush});
+    m_saved.save(Saved{m_font, m_logPen, m_logBrush});
     return m_dc.saveDC();
 }
 
 void PainterCanvas::restoreDC(int level) {
-    const qint64 n = qint64(m_saved.size());
-    const qint64 target = level < 0 ? n + level : qint64(level) - 1;
-    if (target < 0 || target >= n)
+    Saved s;
+    if (!m_saved.restore(level, s))
         return;
-    const Saved& s = m_saved[std::size_t(target)];
     m_font = s.font;
     m_logPen = s.pen;
     m_logBrush = s.brush;
-    m_saved.resize(std::size_t(target));
     m_dc.restoreDC(level);
 }
 

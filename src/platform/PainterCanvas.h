@@ -1,15 +1,16 @@
 #pragma once
 // Drawing with GDI semantics straight onto a QPainter.
 //
-// PainterDC is the device-context state machine: mapping mode with window and viewport, world
-// transform, selected pen, brush and font, text and background colours, text alignment, clipping,
-// the current position, path brackets and SaveDC/RestoreDC. It turns GDI calls in logical units
-// into QPainter calls. The EMF player replays records through it and PainterCanvas draws through
-// it directly, so a page drawn directly and a page recorded and played back give the same pixels.
+// PainterDC is the device-context state (DcModel: mapping, world transform, selected objects,
+// colours, text alignment, clipping, the current position, SaveDC/RestoreDC) that also paints:
+// it turns GDI calls in logical units into QPainter calls, and keeps path brackets. The EMF player replays
+// records through it and PainterCanvas draws through it directly, so a page drawn directly and a page
+// recorded and played back give the same pixels.
 //
 // Coordinates: logical units --(world, then window/viewport)--> device units --(device transform
 // given at construction)--> the painter's own coordinates.
 
+#include "DcModel.h"
 #include "GdiCanvas.h"
 
 #include <QImage>
@@ -22,133 +23,21 @@
 
 namespace vek {
 
-// Extended pen style bits beside the basic styles of Gdi.h.
-enum PenStyleBits : std::uint32_t {
-    PS_INSIDEFRAME = 6,
-    PS_USERSTYLE = 7,
-    PS_ALTERNATE = 8,
-    PS_STYLE_MASK = 0xF,
-    PS_ENDCAP_SQUARE = 0x100,
-    PS_ENDCAP_FLAT = 0x200,
-    PS_ENDCAP_MASK = 0xF00,
-    PS_JOIN_BEVEL = 0x1000,
-    PS_JOIN_MITER = 0x2000,
-    PS_JOIN_MASK = 0xF000,
-    PS_GEOMETRIC = 0x10000,
-};
-
-// Text alignment flags (SetTextAlign).
-enum TextAlign : unsigned {
-    TA_UPDATECP = 1,
-    TA_RIGHT = 2,
-    TA_CENTER = 6,
-    TA_HORZ_MASK = 6,
-    TA_BOTTOM = 8,
-    TA_BASELINE = 24,
-    TA_VERT_MASK = 24,
-};
-
-// Polygon fill modes, arc directions, region combination modes.
-enum : int { ALTERNATE = 1, WINDING = 2 };
-enum : int { AD_COUNTERCLOCKWISE = 1, AD_CLOCKWISE = 2 };
-enum : int { RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5 };
-
-// A pen as the device context holds it.
-struct DcPen {
-    std::uint32_t style = PS_SOLID; // style word with the geometric, end cap and join bits
-    double width = 0;               // logical units; 0 is one device pixel
-    ColorRef color = 0;
-    std::vector<double> dashes; // PS_USERSTYLE entries, in pen widths
-};
-
-// A brush as the device context holds it.
-struct DcBrush {
-    std::uint32_t style = BS_SOLID; // BS_SOLID, BS_NULL, BS_HATCHED, 3/5/6 = pattern
-    ColorRef color = rgb(255, 255, 255);
-    std::uint32_t hatch = 0;
-    QImage pattern;
-    bool monoPattern = false; // 1-bit pattern painted in text and background colours
-};
-
-struct DcState {
-    int mapMode = MM_TEXT;
-    QPointF windowOrg;
-    QPointF viewportOrg;
-    QSizeF windowExt{1, 1};
-    QSizeF viewportExt{1, 1};
-    QTransform world;
-    DcPen pen;
-    DcBrush brush;
-    GdiFontPtr font;
-    ColorRef textColor = 0;
-    ColorRef bkColor = rgb(255, 255, 255);
-    int bkMode = OPAQUE;
-    unsigned textAlign = 0;
-    int polyFillMode = ALTERNATE;
-    int arcDirection = AD_COUNTERCLOCKWISE;
-    int rop2 = 13;          // R2_COPYPEN
-    int stretchBltMode = 1; // BLACKONWHITE: no smoothing; HALFTONE (4) smooths
-    QPointF current;
-    // Clip in device units; none when clip is unset. A rectangular clip is also kept as a rect.
-    std::optional<QPainterPath> clip;
-    std::optional<QRectF> clipRect;
-};
-
-class PainterDC {
+class PainterDC : public DcModel {
 public:
     // devicePixelsPerMm: resolution of the device units, for the metric mapping modes.
     // The painter is saved here and restored by the destructor.
     PainterDC(QPainter& painter, const QTransform& deviceToPainter, QSizeF devicePixelsPerMm);
-    ~PainterDC();
-    PainterDC(const PainterDC&) = delete;
-    PainterDC& operator=(const PainterDC&) = delete;
+    ~PainterDC() override;
 
     QPainter& painter() { return m_painter; }
-    const DcState& state() const { return m_s; }
     const QTransform& deviceToPainter() const { return m_deviceToPainter; }
 
-    // Mapping.
-    void setMapMode(int mode);
-    void setWindowOrg(QPointF p);
-    void setWindowExt(QSizeF s);
-    void setViewportOrg(QPointF p);
-    void setViewportExt(QSizeF s);
-    void scaleWindowExt(double xNum, double xDenom, double yNum, double yDenom);
-    void scaleViewportExt(double xNum, double xDenom, double yNum, double yDenom);
-    void setWorldTransform(const QTransform& t);
-    // mode: 1 identity, 2 left multiply, 3 right multiply, 4 set.
-    void modifyWorldTransform(const QTransform& t, int mode);
-    // Logical units to device units (world, then window/viewport).
-    QTransform logicalToDevice() const;
-    int saveDC();
-    void restoreDC(int level);
-
-    // Selected objects and attributes.
-    void selectPen(const DcPen& pen);
-    void selectBrush(const DcBrush& brush);
-    void selectFont(GdiFontPtr font);
-    void setTextColor(ColorRef c) { m_s.textColor = c; }
-    void setBkColor(ColorRef c) { m_s.bkColor = c; }
-    void setBkMode(int mode) { m_s.bkMode = mode; }
-    void setTextAlign(unsigned align) { m_s.textAlign = align; }
-    void setPolyFillMode(int mode) { m_s.polyFillMode = mode == WINDING ? WINDING : ALTERNATE; }
-    void setArcDirection(int dir) {
-        m_s.arcDirection = dir == AD_CLOCKWISE ? AD_CLOCKWISE : AD_COUNTERCLOCKWISE;
-    }
-    void setRop2(int rop) { m_s.rop2 = rop; }
-    void setStretchBltMode(int mode) { m_s.stretchBltMode = mode; }
-    GdiFontPtr currentFont();
-
-    // Clipping. Rectangles are logical, regions and paths device units.
-    void intersectClipRect(const QRectF& r);
-    void excludeClipRect(const QRectF& r);
-    void combineClip(const QPainterPath& deviceRegion, int mode);
-    void resetClip();
-    void offsetClip(QPointF logicalOffset);
+    // The path of the bracket just closed becomes the clip (combined by mode).
     void selectClipPath(int mode);
 
     // Lines and shapes, logical units. Rectangles as GDI gives them: right and bottom excluded.
-    void moveTo(QPointF p);
+    void moveTo(QPointF p) override;
     void lineTo(QPointF p);
     void polyline(const QPointF* pts, qsizetype n);
     void polylineTo(const QPointF* pts, qsizetype n);
@@ -202,11 +91,14 @@ public:
     // painted on the painter).
     void invalidatePainter();
 
+protected:
+    void clipChanged() override { applyClip(); }
+    void penChanged() override { m_penValid = false; }
+
 private:
     void applyTransform(const QTransform& t);
     QTransform logicalToPainter() const { return logicalToDevice() * m_deviceToPainter; }
     void applyClip();
-    void updateMapping();
     QPen makePen() const;
     QBrush makeBrush(const DcBrush& b) const;
     // Draws or, inside a path bracket, records a figure in logical units.
@@ -219,10 +111,6 @@ private:
 
     QPainter& m_painter;
     QTransform m_deviceToPainter;
-    QSizeF m_pixelsPerMm;
-    DcState m_s;
-    std::vector<DcState> m_saved;
-    QTransform m_page; // window/viewport mapping of m_s, kept up to date
     // What the painter has now.
     QTransform m_painterTransform;
     bool m_transformValid = false;
@@ -291,7 +179,7 @@ private:
         LogPen pen;
         LogBrush brush;
     };
-    std::vector<Saved> m_saved;
+    DcStack<Saved> m_saved;
     std::vector<double> m_dx;
     std::vector<QPointF> m_points;
 };

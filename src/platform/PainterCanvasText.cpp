@@ -1,6 +1,7 @@
 // PainterDC: ExtTextOut. Text is drawn as glyph runs at the positions the advances give, so it
 // lands where GDI put it whatever the scale.
 #include "PainterCanvas.h"
+#include "TextPlacement.h"
 
 #include <QGlyphRun>
 #include <QPainterPath>
@@ -22,71 +23,14 @@ void PainterDC::extTextOut(QPointF ref, unsigned options, const QRectF* rect, QS
     const qsizetype n = text.size();
     if (n == 0 || m_inPath || drawingSuppressed())
         return;
-    if (m_s.textAlign & TA_UPDATECP)
-        ref = m_s.current;
-
-    // Advances along the baseline (and across it with pdy), logical units.
-    m_advances.resize(std::size_t(n) * 2);
-    if (advances) {
-        for (qsizetype i = 0; i < n; ++i) {
-            m_advances[2 * i] = advances[pdy ? 2 * i : i];
-            m_advances[2 * i + 1] = pdy ? advances[2 * i + 1] : 0;
-        }
-    } else {
-        for (qsizetype i = 0; i < n; ++i) {
-            m_advances[2 * i] = font->advance(text[i].unicode());
-            m_advances[2 * i + 1] = 0;
-        }
-    }
-    double total = 0, totalY = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        total += m_advances[2 * i];
-        totalY += m_advances[2 * i + 1];
-    }
-    if (m_s.textAlign & TA_UPDATECP) {
-        if ((m_s.textAlign & TA_HORZ_MASK) == 0)
-            m_s.current = QPointF(ref.x() + total, ref.y() - totalY);
-    }
-    double x0 = 0;
-    switch (m_s.textAlign & TA_HORZ_MASK) {
-    case TA_RIGHT:
-        x0 = -total;
-        break;
-    case TA_CENTER:
-        x0 = -total / 2;
-        break;
-    default:
-        break;
-    }
-    double baseline = font->ascent();
-    if ((m_s.textAlign & TA_VERT_MASK) == TA_BASELINE)
-        baseline = 0;
-    else if ((m_s.textAlign & TA_VERT_MASK) == TA_BOTTOM)
-        baseline = -font->descent();
-
-    // Text space: origin at the reference point, x along the baseline, y down, units such that
-    // the font's em is its logical height. Without the advanced graphics mode GDI keeps text
-    // upright and unmirrored whatever the mapping, and scales it by the vertical scale only.
-    const QTransform m = logicalToDevice();
-    const double stretch = font->stretchFactor() > 0 ? font->stretchFactor() : 1;
-    double posScaleX = 1 / stretch;
-    QTransform textToDevice;
-    const bool axisAligned = m.m12() == 0 && m.m21() == 0;
-    if (!advancedMode && axisAligned) {
-        const double sx = std::abs(m.m11()), sy = std::abs(m.m22());
-        if (sx == 0 || sy == 0)
-            return;
-        const QPointF d = m.map(ref);
-        textToDevice.translate(d.x(), d.y());
-        textToDevice.rotate(-font->escapementDegrees());
-        textToDevice.scale(sy * stretch, sy);
-        posScaleX = sx / (sy * stretch);
-    } else {
-        textToDevice.translate(ref.x(), ref.y());
-        textToDevice.rotate(-font->escapementDegrees());
-        textToDevice.scale(stretch, 1);
-        textToDevice = textToDevice * m;
-    }
+    textAdvances(*font, text, advances, pdy, m_advances);
+    const QPointF sum = advanceSum(m_advances);
+    ref = textReference(ref, sum.x(), sum.y());
+    const TextPlacement place =
+        placeText(logicalToDevice(), *font, m_s.textAlign, ref, m_advances, advancedMode);
+    if (!place.valid)
+        return;
+    const QTransform& textToDevice = place.textToDevice;
     applyTransform(textToDevice * m_deviceToPainter);
     // FreeType can fail to rasterise a glyph squeezed far out of proportion (seen from about
     // 128:1), and Qt then copies from a null bitmap; such text is filled as outlines instead,
@@ -102,10 +46,8 @@ void PainterDC::extTextOut(QPointF ref, unsigned options, const QRectF* rect, QS
         return;
     const bool asOutlines = emMax > kMaxGlyphAspect * emMin;
 
-    if (m_s.bkMode == OPAQUE) {
-        const QRectF cell(x0 * posScaleX, baseline - font->ascent(), total * posScaleX, font->height());
-        m_painter.fillRect(cell.normalized(), toQColor(m_s.bkColor));
-    }
+    if (m_s.bkMode == OPAQUE)
+        m_painter.fillRect(place.cell(*font, 0, 0, place.total), toQColor(m_s.bkColor));
 
     const QRawFont& raw = font->rawFont();
     m_glyphs.resize(std::size_t(n));
@@ -118,10 +60,10 @@ void PainterDC::extTextOut(QPointF ref, unsigned options, const QRectF* rect, QS
     }
     // Surrogate pairs give one glyph for two characters; their advances were given as (a, 0).
     m_positions.resize(std::size_t(n));
-    double x = x0, y = baseline;
+    double x = place.x0, y = place.baseline;
     qsizetype g = 0;
     for (qsizetype i = 0; i < n && g < glyphCount; ++i, ++g) {
-        m_positions[g] = QPointF(x * posScaleX, y);
+        m_positions[g] = QPointF(x * place.posScaleX, y);
         x += m_advances[2 * i];
         y -= m_advances[2 * i + 1];
         if (text[i].isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate() &&

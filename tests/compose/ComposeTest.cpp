@@ -30,41 +30,38 @@ TEST(Compose, EmptyDocumentMakesNoPage) {
 }
 
 TEST(Compose, SplitGroupFillsPagesAndBreaksBetweenLines) {
-    const int perPage = linesPerPage(defaultLineMm());
     WSection root;
-    root.header = numberedGroup(u"Pozycja"_s, 2 * perPage + 5);
+    root.header = numberedGroup(u"Pozycja"_s, 177);
     Loaded loaded(printoutWithRoot(root));
     const auto pages = loaded.compose();
     ASSERT_EQ(pages.size(), 3u);
-    EXPECT_EQ(pageTexts(pages[0]).size(), perPage);
+    EXPECT_EQ(pageTexts(pages[0]).size(), kLinesPerPage);
     EXPECT_EQ(pageTexts(pages[0]).first(), u"Pozycja 1"_s);
-    EXPECT_EQ(pageTexts(pages[1]).first(), u"Pozycja %1"_s.arg(perPage + 1));
-    EXPECT_EQ(pageTexts(pages[2]).last(), u"Pozycja %1"_s.arg(2 * perPage + 5));
+    EXPECT_EQ(pageTexts(pages[1]).first(), u"Pozycja 87"_s);
+    EXPECT_EQ(pageTexts(pages[2]).first(), u"Pozycja 173"_s);
+    EXPECT_EQ(pageTexts(pages[2]).last(), u"Pozycja 177"_s);
 }
 
 // The last two lines of a group move together: a page never ends one line before a group's end.
 TEST(Compose, WidowRuleMovesTheLastTwoLinesTogether) {
-    const int perPage = linesPerPage(defaultLineMm());
     WSection root;
-    root.header = numberedGroup(u"Wiersz"_s, perPage + 1);
+    root.header = numberedGroup(u"Wiersz"_s, 87);
     Loaded loaded(printoutWithRoot(root));
     const auto pages = loaded.compose();
     ASSERT_EQ(pages.size(), 2u);
-    EXPECT_EQ(pageTexts(pages[0]).size(), perPage - 1);
-    EXPECT_EQ(pageTexts(pages[1]),
-              (QStringList{u"Wiersz %1"_s.arg(perPage), u"Wiersz %1"_s.arg(perPage + 1)}));
+    EXPECT_EQ(pageTexts(pages[0]).last(), u"Wiersz 85"_s);
+    EXPECT_EQ(pageTexts(pages[1]), (QStringList{u"Wiersz 86"_s, u"Wiersz 87"_s}));
 
     // Exactly a page: everything fits, the bottom landing on the page end or above it.
     WSection exact;
-    exact.header = numberedGroup(u"Wiersz"_s, perPage);
+    exact.header = numberedGroup(u"Wiersz"_s, kLinesPerPage);
     Loaded one(printoutWithRoot(exact));
     EXPECT_EQ(one.compose().size(), 1u);
 }
 
 TEST(Compose, KeptWholeGroupMovesToTheNextPage) {
-    const int perPage = linesPerPage(defaultLineMm());
     WSection root;
-    root.header = numberedGroup(u"Tekst"_s, perPage - 3);
+    root.header = numberedGroup(u"Tekst"_s, 83);
     root.footer = numberedGroup(u"Razem"_s, 5, false);
     Loaded loaded(printoutWithRoot(root));
     const auto pages = loaded.compose();
@@ -76,15 +73,14 @@ TEST(Compose, KeptWholeGroupMovesToTheNextPage) {
 // A kept-whole group taller than a page cannot move: it is drawn across the page's bottom edge
 // and the next piece starts a new page.
 TEST(Compose, KeptWholeGroupTallerThanAPageRunsOverTheEdge) {
-    const int perPage = linesPerPage(defaultLineMm());
     WSection root;
-    root.header = numberedGroup(u"Blok"_s, perPage + 10, false);
+    root.header = numberedGroup(u"Blok"_s, 96, false);
     root.footer = numberedGroup(u"Koniec"_s, 1);
     Loaded loaded(printoutWithRoot(root));
     const auto pages = loaded.compose();
     ASSERT_EQ(pages.size(), 2u);
     const auto pieces = textPieces(pages[0]);
-    EXPECT_EQ(int(pieces.size()), perPage + 10);
+    EXPECT_EQ(int(pieces.size()), 96);
     EXPECT_GT(pieces.back().at.y(), 2000);
     EXPECT_EQ(pageTexts(pages[1]), QStringList{u"Koniec 1"_s});
 }
@@ -92,9 +88,8 @@ TEST(Compose, KeptWholeGroupTallerThanAPageRunsOverTheEdge) {
 // Every page after a break inside open sections begins with their repeat headers, outermost
 // first; the DropAtPageTop line of a header is printed the first time only.
 TEST(Compose, RepeatHeadersOutermostFirstOnEveryPage) {
-    const int perPage = linesPerPage(defaultLineMm());
     WSection inner;
-    inner.header = numberedGroup(u"Pozycja"_s, 2 * perPage);
+    inner.header = numberedGroup(u"Pozycja"_s, 172);
     WSection middle;
     middle.repeatHeader = splitGroup({textLine(u"Nagłówek działu"_s)});
     middle.sections.push_back(inner);
@@ -108,6 +103,9 @@ TEST(Compose, RepeatHeadersOutermostFirstOnEveryPage) {
     ASSERT_GE(pages.size(), 3u);
     EXPECT_EQ(pageTexts(pages[0]).mid(0, 4),
               (QStringList{u"Nagłówek kosztorysu"_s, u"Tylko raz"_s, u"Nagłówek działu"_s, u"Pozycja 1"_s}));
+    // Three header lines take the place of three items: the second page starts with the 84th.
+    EXPECT_EQ(pageTexts(pages[1]).mid(0, 3),
+              (QStringList{u"Nagłówek kosztorysu"_s, u"Nagłówek działu"_s, u"Pozycja 84"_s}));
     for (size_t i = 1; i < pages.size(); ++i) {
         const QStringList texts = pageTexts(pages[i]);
         EXPECT_EQ(texts.mid(0, 2), (QStringList{u"Nagłówek kosztorysu"_s, u"Nagłówek działu"_s})) << i;
@@ -118,14 +116,13 @@ TEST(Compose, RepeatHeadersOutermostFirstOnEveryPage) {
 // A repeat header that would stand alone at the page end goes to the next page with the first
 // line of the first subsection, and is laid out there once, not twice.
 TEST(Compose, RepeatHeaderKeptWithWhatFollows) {
-    const int perPage = linesPerPage(defaultLineMm());
     WSection child;
     child.header = numberedGroup(u"Pozycja"_s, 3);
     WSection section;
     section.repeatHeader = splitGroup({textLine(u"Kolumny A"_s), textLine(u"Kolumny B"_s)});
     section.sections.push_back(child);
     WSection root;
-    root.header = numberedGroup(u"Wstęp"_s, perPage - 2);
+    root.header = numberedGroup(u"Wstęp"_s, 84);
     root.sections.push_back(section);
     Loaded loaded(printoutWithRoot(root));
     const auto pages = loaded.compose();
@@ -137,9 +134,8 @@ TEST(Compose, RepeatHeaderKeptWithWhatFollows) {
 
 // A lone rule is not carried to the top of a new page; inside a repeat header it is kept.
 TEST(Compose, LoneRuleIsDroppedAtThePageTop) {
-    const int perPage = linesPerPage(defaultLineMm());
     WSection root;
-    root.header = numberedGroup(u"Tekst"_s, perPage);
+    root.header = numberedGroup(u"Tekst"_s, kLinesPerPage);
     root.footer = splitGroup({ruleLine(), textLine(u"Podpis"_s)});
     Loaded loaded(printoutWithRoot(root));
     const auto pages = loaded.compose();
@@ -148,7 +144,7 @@ TEST(Compose, LoneRuleIsDroppedAtThePageTop) {
     EXPECT_EQ(pageTexts(pages[1]), QStringList{u"Podpis"_s});
 
     WSection child;
-    child.header = numberedGroup(u"Pozycja"_s, perPage + 5);
+    child.header = numberedGroup(u"Pozycja"_s, 91);
     WSection withHeader;
     withHeader.repeatHeader = splitGroup({textLine(u"Kolumny"_s), ruleLine()});
     withHeader.sections.push_back(child);
@@ -233,12 +229,11 @@ TEST(Compose, DamagedValuesComposeWithoutOverflow) {
 // Met just below repeated headers, a kept-whole group taller than a page leaves a page holding
 // only those headers, and is drawn across the bottom edge of the next one under the headers again.
 TEST(Compose, TallKeptGroupBelowRepeatedHeaders) {
-    const int perPage = linesPerPage(defaultLineMm());
     WSection first;
     first.header = numberedGroup(u"Pozycja"_s, 3);
     WSection tall;
     tall.newPageBefore = true;
-    tall.header = numberedGroup(u"Blok"_s, perPage + 5, false);
+    tall.header = numberedGroup(u"Blok"_s, 91, false);
     WSection root;
     root.repeatHeader = splitGroup({textLine(u"Nagłówek"_s)});
     root.sections = {first, tall};
@@ -249,5 +244,5 @@ TEST(Compose, TallKeptGroupBelowRepeatedHeaders) {
               (QStringList{u"Nagłówek"_s, u"Pozycja 1"_s, u"Pozycja 2"_s, u"Pozycja 3"_s}));
     EXPECT_EQ(pageTexts(pages[1]), QStringList{u"Nagłówek"_s});
     EXPECT_EQ(pageTexts(pages[2]).first(), u"Nagłówek"_s);
-    EXPECT_EQ(countStarting(pageTexts(pages[2]), u"Blok"_s), perPage + 5);
+    EXPECT_EQ(countStarting(pageTexts(pages[2]), u"Blok"_s), 91);
 }

@@ -93,9 +93,8 @@ WField rule(quint8 lineStyle, qint32 width = kWidth) {
 } // namespace
 
 TEST(Render, PageNumberReplacesTheFirstMarkOnly) {
-    const int perPage = linesPerPage(defaultLineMm());
     WSection root;
-    root.header = numberedGroup(u"x"_s, 2 * perPage + 20);
+    root.header = numberedGroup(u"x"_s, 192);
     root.header.lines.push_back(line({textField(kLeft, kWidth, "Strona %n z %n", "Domyslny", 2)}));
     Loaded loaded(printoutWithRoot(root));
     const auto pages = loaded.compose();

@@ -63,6 +63,14 @@ expect_eq "$(png_size "$work/picture.png")" "794 x 1111" "picture PNG size"
 "$exe" -q --text "$sample" >"$work/text.txt"
 expect_eq "$(tr -cd '\f' <"$work/text.txt" | wc -c)" "$((pages - 1))" "form feeds"
 grep -q 'Kosztorys ofertowy' "$work/text.txt" || fail "--text holds the title"
+# Word gaps where the page shows them, dotted leaders no words.
+"$exe" -q --text "$src/examples/faktura.wyd" >"$work/faktura.txt"
+grep -q '^Razem do zapłaty 510 399,99$' "$work/faktura.txt" || fail "--text joins a leader's ends with one space"
+
+# The trace of the records is the golden trace the tests keep.
+"$exe" -q --trace "$sample" >"$work/trace.txt"
+expect_eq "$(grep -c '^# page ' "$work/trace.txt")" "$pages" "pages in the trace"
+cmp -s "$work/trace.txt" "$src/tests/golden/kosztorys.trace" || fail "--trace differs from tests/golden/kosztorys.trace"
 
 # Black and white, margins, thumbnail.
 "$exe" -q --mono --margins 5,5,5,5 -o "$work/mono.pdf" "$sample"

@@ -1,10 +1,14 @@
-// Damaged and hostile metafiles: the player draws what it can, never reads past a record, never
-// loops or allocates from counts the record cannot hold.
+// Damaged and hostile metafiles: the player, the display list, the page text and the trace take
+// what they can, never read past a record, never loop or allocate from counts the record cannot
+// hold.
 #include "support/EmfTestSupport.h"
 
+#include "platform/EmfDisplayList.h"
 #include "platform/EmfRecords.h"
+#include "platform/EmfTrace.h"
 #include "platform/EmfWalk.h"
 #include "platform/Gdi.h"
+#include "platform/PageText.h"
 
 #include <QPainter>
 #include <QRandomGenerator>
@@ -26,6 +30,19 @@ EmfPlayResult playInto(QImage& img, const QByteArray& bytes) {
     img.fill(Qt::white);
     QPainter p(&img);
     return playEmf(p, QRectF(0, 0, 40, 40), bytes);
+}
+
+// Everything else that reads a metafile: its display list played into a part of the image, its
+// text and its trace.
+void readEveryWay(QImage& img, const QByteArray& bytes) {
+    playInto(img, bytes);
+    const EmfDisplayList list(bytes);
+    QPainter p(&img);
+    EmfPlayOptions options;
+    options.clip = QRectF(10, 5, 20, 20);
+    list.play(p, QRectF(-20, -20, 80, 80), options);
+    extractPageText(bytes);
+    emfTrace(list);
 }
 
 void blackBox(EmfBuilder& b, int left) {
@@ -91,14 +108,17 @@ TEST(EmfDamage, EveryPrefixAndRandomCorruptionOfARealPicturePlays) {
     ASSERT_FALSE(good.isEmpty());
     QImage img;
     for (qsizetype n = 0; n <= good.size(); n += 4)
-        playInto(img, good.left(n));
+        readEveryWay(img, good.left(n));
     QRandomGenerator rng(1234);
-    const QByteArray picture = readFile(dataDir() + QStringLiteral("sign_with_bold_border.emf"));
-    for (int round = 0; round < 300; ++round) {
-        QByteArray bad = picture;
-        for (int k = 0; k < 4; ++k)
-            bad[qsizetype(rng.bounded(quint32(bad.size())))] = char(rng.bounded(256));
-        playInto(img, bad);
+    for (const char* name : {"sign_with_bold_border.emf", "libreoffice_text.emf"}) {
+        const QByteArray picture = readFile(dataDir() + QString::fromLatin1(name));
+        ASSERT_FALSE(picture.isEmpty());
+        for (int round = 0; round < 200; ++round) {
+            QByteArray bad = picture;
+            for (int k = 0; k < 4; ++k)
+                bad[qsizetype(rng.bounded(quint32(bad.size())))] = char(rng.bounded(256));
+            readEveryWay(img, bad);
+        }
     }
     SUCCEED();
 }

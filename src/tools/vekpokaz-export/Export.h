@@ -27,6 +27,7 @@ struct Options {
     int dpi = 150;      // --dpi, PNG resolution
     bool info = false;  // --info
     bool text = false;  // --text
+    bool trace = false; // --trace
     QString printer;    // --print PRINTER
     int copies = 1;     // --copies N
     int thumbnail = 0;  // --thumbnail SIZE (0 = none)
@@ -46,6 +47,8 @@ ExitCode exportPicture(const Options& options);
 ExitCode exportPages(const Options& options);
 // --text: the text of each page on standard output, pages separated by form feeds.
 ExitCode exportText(const Options& options);
+// --trace: the records of each page on standard output, one line each (platform/EmfTrace.h).
+ExitCode exportTrace(const Options& options);
 
 // Writes an error text (UTF-8) and a line break to standard error.
 void printError(const QString& text);

@@ -128,7 +128,7 @@ void composeInto(const Options& o, const WriterFactory& makeWriter, bool firstOn
         if (!o.pages.isEmpty() && !stopped)
             ParsePageList(o.pages, made);
         // A printout without a single page gives no file (a PDF cannot be empty); its text is empty.
-        if (made == 0 && !o.text)
+        if (made == 0 && !o.text && !o.trace)
             throw Exception(u"Brak stron do wydrukowania !?"_s);
     } catch (...) {
         writer.discard();
@@ -185,17 +185,30 @@ ExitCode exportPages(const Options& o) {
     });
 }
 
-ExitCode exportText(const Options& o) {
+namespace {
+
+// The text modes: every page to the writer; a single picture is one page.
+ExitCode writeEveryPage(const Options& o, const std::function<std::unique_ptr<PageWriter>()>& makeWriter) {
     return guarded([&] {
-        if (isMetafileFile(o.input)) { // a single picture: its text
-            auto writer = makeTextWriter();
+        if (isMetafileFile(o.input)) {
+            auto writer = makeWriter();
             writer->write(1, readPicture(o.input));
             writer->finish();
             return;
         }
         composeInto(
-            o, [](const PageAt&) { return makeTextWriter(); }, false);
+            o, [&](const PageAt&) { return makeWriter(); }, false);
     });
+}
+
+} // namespace
+
+ExitCode exportText(const Options& o) {
+    return writeEveryPage(o, makeTextWriter);
+}
+
+ExitCode exportTrace(const Options& o) {
+    return writeEveryPage(o, makeTraceWriter);
 }
 
 } // namespace vek::exporter

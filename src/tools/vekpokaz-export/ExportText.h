@@ -1,6 +1,8 @@
 #pragma once
-// The text of a page metafile, taken from its EMR_EXTTEXTOUTW records and put in reading order:
-// pieces whose lines overlap vertically form one line, read left to right; lines top to bottom.
+// The text of a page (platform/PageText: pieces in reading order, word gaps where the page shows
+// them) and the trace of its records (platform/EmfTrace), as the exporter prints them.
+
+#include "ExportWriters.h"
 
 #include <QString>
 
@@ -10,8 +12,10 @@ class TMetafile;
 
 namespace vek::exporter {
 
-// One line of text per printed line, each ending in "\n". Records that are cut short or point
-// outside themselves are skipped.
+// One line of text per printed line, each ending in "\n".
 QString pageText(const TMetafile& page);
+
+// --trace: every record of every page, one line each, each page opening with "# page N".
+std::unique_ptr<PageWriter> makeTraceWriter();
 
 } // namespace vek::exporter

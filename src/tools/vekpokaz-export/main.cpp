@@ -67,6 +67,8 @@ void addOptions(QCommandLineParser& p) {
         {QStringLiteral("info"), QStringLiteral("Print a JSON summary of the printout.")},
         {QStringLiteral("text"),
          QStringLiteral("Print the text of each page, pages separated by form feeds.")},
+        {QStringLiteral("trace"),
+         QStringLiteral("Print the records of each page, one line each, pages opened by \"# page N\".")},
         {QStringLiteral("print"), QStringLiteral("Send a one-sided job to a CUPS printer."),
          QStringLiteral("PRINTER")},
         {QStringLiteral("copies"), QStringLiteral("Copies for --print (default 1)."), QStringLiteral("N")},
@@ -83,6 +85,7 @@ QString readValues(const QCommandLineParser& p, Options& o) {
     o.mono = p.isSet(QStringLiteral("mono"));
     o.info = p.isSet(QStringLiteral("info"));
     o.text = p.isSet(QStringLiteral("text"));
+    o.trace = p.isSet(QStringLiteral("trace"));
     o.printer = p.value(QStringLiteral("print"));
     o.quiet = p.isSet(QStringLiteral("quiet"));
     if (p.isSet(QStringLiteral("margins")) && !parseMargins(p.value(QStringLiteral("margins")), o.margins))
@@ -116,11 +119,12 @@ QString readValues(const QCommandLineParser& p, Options& o) {
 }
 
 QString checkCombination(const QCommandLineParser& p, const Options& o) {
-    const int modes = int(o.info) + int(o.text) + int(!o.printer.isEmpty()) + int(!o.output.isEmpty());
+    const int modes =
+        int(o.info) + int(o.text) + int(o.trace) + int(!o.printer.isEmpty()) + int(!o.output.isEmpty());
     if (modes == 0)
-        return QStringLiteral("nothing to do: give -o, --print, --info or --text");
+        return QStringLiteral("nothing to do: give -o, --print, --info, --text or --trace");
     if (modes > 1)
-        return QStringLiteral("-o, --print, --info and --text exclude one another");
+        return QStringLiteral("-o, --print, --info, --text and --trace exclude one another");
     if (o.thumbnail > 0 && !o.output.endsWith(u".png", Qt::CaseInsensitive))
         return QStringLiteral("--thumbnail needs -o FILE.png");
     if (p.isSet(QStringLiteral("copies")) && o.printer.isEmpty())
@@ -154,6 +158,8 @@ ExitCode run(const Options& o) {
         return exportInfo(o);
     if (o.text)
         return exportText(o);
+    if (o.trace)
+        return exportTrace(o);
     if (isEmfInput(o.input))
         return exportPicture(o);
     return exportPages(o);
