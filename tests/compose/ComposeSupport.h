@@ -115,7 +115,7 @@ inline float lineHeightMm(TMLineWydruk& doc, TLinia& line) {
 
 // Lines of the default style (Courier New, 3.5 mm) that fit on a page from its top. Known, not
 // computed through the composer: the page breaks the tests expect are absolute.
-inline constexpr int kLinesPerPage = 86;
+inline constexpr int kLinesPerPage = 80;
 
 inline WPrintout printoutWithRoot(WSection root) {
     WPrintout p;

@@ -37,20 +37,20 @@ TEST(Compose, SplitGroupFillsPagesAndBreaksBetweenLines) {
     ASSERT_EQ(pages.size(), 3u);
     EXPECT_EQ(pageTexts(pages[0]).size(), kLinesPerPage);
     EXPECT_EQ(pageTexts(pages[0]).first(), u"Pozycja 1"_s);
-    EXPECT_EQ(pageTexts(pages[1]).first(), u"Pozycja 87"_s);
-    EXPECT_EQ(pageTexts(pages[2]).first(), u"Pozycja 173"_s);
+    EXPECT_EQ(pageTexts(pages[1]).first(), u"Pozycja 81"_s);
+    EXPECT_EQ(pageTexts(pages[2]).first(), u"Pozycja 161"_s);
     EXPECT_EQ(pageTexts(pages[2]).last(), u"Pozycja 177"_s);
 }
 
 // The last two lines of a group move together: a page never ends one line before a group's end.
 TEST(Compose, WidowRuleMovesTheLastTwoLinesTogether) {
     WSection root;
-    root.header = numberedGroup(u"Wiersz"_s, 87);
+    root.header = numberedGroup(u"Wiersz"_s, 81);
     Loaded loaded(printoutWithRoot(root));
     const auto pages = loaded.compose();
     ASSERT_EQ(pages.size(), 2u);
-    EXPECT_EQ(pageTexts(pages[0]).last(), u"Wiersz 85"_s);
-    EXPECT_EQ(pageTexts(pages[1]), (QStringList{u"Wiersz 86"_s, u"Wiersz 87"_s}));
+    EXPECT_EQ(pageTexts(pages[0]).last(), u"Wiersz 79"_s);
+    EXPECT_EQ(pageTexts(pages[1]), (QStringList{u"Wiersz 80"_s, u"Wiersz 81"_s}));
 
     // Exactly a page: everything fits, the bottom landing on the page end or above it.
     WSection exact;
@@ -61,7 +61,7 @@ TEST(Compose, WidowRuleMovesTheLastTwoLinesTogether) {
 
 TEST(Compose, KeptWholeGroupMovesToTheNextPage) {
     WSection root;
-    root.header = numberedGroup(u"Tekst"_s, 83);
+    root.header = numberedGroup(u"Tekst"_s, 77);
     root.footer = numberedGroup(u"Razem"_s, 5, false);
     Loaded loaded(printoutWithRoot(root));
     const auto pages = loaded.compose();
@@ -103,9 +103,9 @@ TEST(Compose, RepeatHeadersOutermostFirstOnEveryPage) {
     ASSERT_GE(pages.size(), 3u);
     EXPECT_EQ(pageTexts(pages[0]).mid(0, 4),
               (QStringList{u"Nagłówek kosztorysu"_s, u"Tylko raz"_s, u"Nagłówek działu"_s, u"Pozycja 1"_s}));
-    // Three header lines take the place of three items: the second page starts with the 84th.
+    // Three header lines take the place of three items: the second page starts with the 78th.
     EXPECT_EQ(pageTexts(pages[1]).mid(0, 3),
-              (QStringList{u"Nagłówek kosztorysu"_s, u"Nagłówek działu"_s, u"Pozycja 84"_s}));
+              (QStringList{u"Nagłówek kosztorysu"_s, u"Nagłówek działu"_s, u"Pozycja 78"_s}));
     for (size_t i = 1; i < pages.size(); ++i) {
         const QStringList texts = pageTexts(pages[i]);
         EXPECT_EQ(texts.mid(0, 2), (QStringList{u"Nagłówek kosztorysu"_s, u"Nagłówek działu"_s})) << i;
@@ -122,7 +122,7 @@ TEST(Compose, RepeatHeaderKeptWithWhatFollows) {
     section.repeatHeader = splitGroup({textLine(u"Kolumny A"_s), textLine(u"Kolumny B"_s)});
     section.sections.push_back(child);
     WSection root;
-    root.header = numberedGroup(u"Wstęp"_s, 84);
+    root.header = numberedGroup(u"Wstęp"_s, 78);
     root.sections.push_back(section);
     Loaded loaded(printoutWithRoot(root));
     const auto pages = loaded.compose();
