@@ -189,6 +189,7 @@ private:
     int m_marg[4] = {5, 5, 5, 10}; // left, right, top, bottom
     bool m_showPageNr = true;
     bool m_showMarg = false;
+    QFont m_captionFont;
 
     int m_pageWidth = 1;
     int m_pageHeight = 1;

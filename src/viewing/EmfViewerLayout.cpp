@@ -1,6 +1,7 @@
 // TEmfViewer: the strip arithmetic, the page list, zoom, margins, scroll positions and point mapping.
 #include "viewing/EmfViewer.h"
 
+#include "kit/KitFonts.h"
 #include "platform/EmfPlayer.h"
 #include "viewing/GridHdrButton.h"
 #include "viewing/PageRenderer.h"
@@ -77,6 +78,7 @@ TEmfViewer::TEmfViewer(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setMouseTracking(true);
+    m_captionFont = kitFont(QStringLiteral("Small Fonts"), -8);
     m_renderer = new PageRenderer(this);
     connect(m_renderer, &PageRenderer::tileReady, this, qOverload<>(&QWidget::update));
     m_vertBar = new QScrollBar(Qt::Vertical, this);

@@ -1,6 +1,5 @@
 // TEmfViewer: painting. Sheets, shadows, margins and captions are drawn in logical pixels; the
 // pages themselves are tiles drawn by the renderer in device pixels and copied one to one.
-#include "kit/KitFonts.h"
 #include "viewing/EmfViewer.h"
 #include "viewing/PageRenderer.h"
 
@@ -29,7 +28,9 @@ void TEmfViewer::paintEvent(QPaintEvent*) {
     // The scale of the device painted on: the window's screen, or an image the widget is rendered
     // into.
     const qreal dpr = p.deviceTransform().m11() > 0 ? p.deviceTransform().m11() : devicePixelRatioF();
-    p.setFont(kitFont(QStringLiteral("Small Fonts"), -8));
+    p.setFont(m_captionFont);
+    m_renderer->cache().setViewBytes(qint64(std::ceil(m_viewWidth * dpr)) *
+                                     qint64(std::ceil(m_viewHeight * dpr)) * 4);
     QList<TileRequest> wanted;
     const qint64 s = slot();
     qint64 i = (m_v.position - 5) / s;

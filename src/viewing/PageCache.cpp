@@ -62,6 +62,13 @@ void PageCache::setBudget(qint64 bytes) {
     evict();
 }
 
+void PageCache::setViewBytes(qint64 bytes) {
+    if (bytes == m_viewBytes)
+        return;
+    m_viewBytes = bytes;
+    evict();
+}
+
 void PageCache::erase(List::iterator it) {
     m_bytes -= costOf(it->image);
     m_index.remove(it->key);
@@ -71,7 +78,8 @@ void PageCache::erase(List::iterator it) {
 void PageCache::evict() {
     // From the least recently used end, skipping what is on screen.
     auto it = m_lru.end();
-    while (m_bytes > m_budget && it != m_lru.begin()) {
+    const qint64 limit = budget();
+    while (m_bytes > limit && it != m_lru.begin()) {
         --it;
         if (m_pinned.contains(it->key))
             continue;

@@ -1,13 +1,16 @@
 #pragma once
 // PageCache: the drawn pieces of pages (tiles), kept by page, drawn size and place, within a budget
-// in bytes. The least recently used tile goes first; the tiles on screen (pinned) never go, so the
-// cache may stay over its budget while the screen itself needs more. GUI thread only.
+// in bytes. The budget is a fixed amount or four views' worth of tiles, whichever is more, so that
+// the pages on screen and their neighbours fit at any window size and screen scale. The least
+// recently used tile goes first; the tiles on screen (pinned) never go, so the cache may stay over
+// its budget while the screen itself needs more. GUI thread only.
 
 #include <QHash>
 #include <QImage>
 #include <QRect>
 #include <QSet>
 #include <QSize>
+#include <algorithm>
 #include <list>
 
 namespace vek {
@@ -25,7 +28,7 @@ size_t qHash(const TileKey& key, size_t seed = 0) noexcept;
 
 class PageCache {
 public:
-    explicit PageCache(qint64 budgetBytes = 64ll << 20);
+    explicit PageCache(qint64 budgetBytes = 32ll << 20);
 
     // The tile's image, or a null image; a hit becomes the most recently used.
     QImage find(const TileKey& key);
@@ -40,8 +43,10 @@ public:
     void removePage(const Page* page);
     void clear();
 
-    qint64 budget() const { return m_budget; }
+    qint64 budget() const { return std::max(m_budget, 4 * m_viewBytes); }
     void setBudget(qint64 bytes);
+    // The bytes of one view's tiles at the current window size and screen scale.
+    void setViewBytes(qint64 bytes);
     qint64 bytes() const { return m_bytes; }
     int count() const { return int(m_index.size()); }
 
@@ -56,6 +61,7 @@ private:
     void evict();
 
     qint64 m_budget;
+    qint64 m_viewBytes = 0;
     qint64 m_bytes = 0;
     List m_lru; // most recently used first
     QHash<TileKey, List::iterator> m_index;

@@ -6,14 +6,39 @@
 #include <QPainter>
 #include <QSet>
 #include <algorithm>
+#include <sys/mman.h>
+#include <utility>
 
 namespace vek {
+
+namespace {
+
+// A tile's pixels in memory mapped for it alone, returned to the system as soon as the tile goes.
+// From the allocator, tiles of megabytes made on workers and freed on the GUI thread stay in its
+// arenas long after the cache let them go.
+QImage mappedImage(QSize size) {
+    const qsizetype bytesPerLine = qsizetype(size.width()) * 4;
+    const std::size_t bytes = std::size_t(bytesPerLine) * std::size_t(size.height());
+    void* data = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (data == MAP_FAILED)
+        return QImage(size, QImage::Format_RGB32);
+    return QImage(
+        static_cast<uchar*>(data), size.width(), size.height(), bytesPerLine, QImage::Format_RGB32,
+        [](void* info) {
+            const auto* mapped = static_cast<std::pair<void*, std::size_t>*>(info);
+            munmap(mapped->first, mapped->second);
+            delete mapped;
+        },
+        new std::pair<void*, std::size_t>(data, bytes));
+}
+
+} // namespace
 
 QImage renderPageTile(const Page& page, QSize pageSize, const QRect& tile,
                       const std::atomic_bool& cancelled) {
     if (tile.isEmpty())
         return {};
-    QImage image(tile.size(), QImage::Format_RGB32);
+    QImage image = mappedImage(tile.size());
     image.fill(Qt::white);
     {
         QPainter p(&image);
@@ -53,7 +78,8 @@ struct PageRenderer::Job {
 PageRenderer::PageRenderer(QObject* parent)
     : QObject(parent)
     , m_mailbox(std::make_shared<WorkerMailbox>(this)) {
-    m_pool.setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
+    // One core stays with the GUI thread, which paints and composes.
+    m_pool.setMaxThreadCount(std::clamp(QThread::idealThreadCount() - 1, 1, 4));
 }
 
 PageRenderer::~PageRenderer() {

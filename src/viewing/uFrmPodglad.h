@@ -103,6 +103,7 @@ private:
     void previewLoad();
     void LoadAndBuild();
     bool loadFile(TWydruk& wydruk);
+    void readOffTheInputPath(TWydruk& wydruk);
     void showVersionMessage();
     void wydrukNextPage(const TMetafile& page);
     void wydrukProgress(TWydruk& sender, int postep);

@@ -9,11 +9,30 @@
 #include "viewing/uFrmPodglad.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QScopeGuard>
+#include <exception>
+#include <thread>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
 namespace vek {
+
+namespace {
+
+// The printout's model is gone once its pages are made: tens of megabytes for a long printout,
+// in pieces small enough that the allocator would keep them from the system.
+void returnFreedMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+} // namespace
 
 void TFrmPodglad::previewLoad() {
     setWindowTitle(u"%1 \"%2\""_s.arg(windowTitle(), m_displayName));
@@ -35,13 +54,14 @@ void TFrmPodglad::LoadAndBuild() {
     // Also on an error: the component goes, the bar's text is cleared, the cursor comes back.
     const auto cleanUp = qScopeGuard([this, &wydruk] {
         wydruk.reset();
+        returnFreedMemory();
         hb->ShowLeftNow(QString());
         m_building = false;
         BusyCursor(false);
     });
     hb->setTextAccept(QString());
     hb->ShowLeftNow(u"Wczytywanie pliku..."_s);
-    if (!loadFile(*wydruk))
+    if (!loadFile(*wydruk) || m_stop)
         return;
     hb->ShowLeftNow(u"Tworzenie stron..."_s);
     m_stop = false;
@@ -55,7 +75,7 @@ void TFrmPodglad::LoadAndBuild() {
 
 bool TFrmPodglad::loadFile(TWydruk& wydruk) {
     try {
-        wydruk.LoadFromFile(m_filePath);
+        readOffTheInputPath(wydruk);
         return true;
     } catch (const EReadFileError& e) {
         if (!e.message().contains(u"wersja"_s))
@@ -63,6 +83,26 @@ bool TFrmPodglad::loadFile(TWydruk& wydruk) {
     }
     showVersionMessage();
     return false;
+}
+
+void TFrmPodglad::readOffTheInputPath(TWydruk& wydruk) {
+    // Reading a long printout takes a while and touches nothing but the component: it runs on a
+    // thread of its own while the window goes on answering. Closing the window meanwhile stops
+    // the work once the file is read (reading itself cannot be interrupted).
+    std::exception_ptr error;
+    QEventLoop wait;
+    std::thread reader([&] {
+        try {
+            wydruk.LoadFromFile(m_filePath);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    wait.exec();
+    reader.join();
+    if (error)
+        std::rethrow_exception(error);
 }
 
 void TFrmPodglad::showVersionMessage() {
