@@ -78,8 +78,10 @@ struct PageRenderer::Job {
 PageRenderer::PageRenderer(QObject* parent)
     : QObject(parent)
     , m_mailbox(std::make_shared<WorkerMailbox>(this)) {
-    // One core stays with the GUI thread, which paints and composes.
-    m_pool.setMaxThreadCount(std::clamp(QThread::idealThreadCount() - 1, 1, 4));
+    // One drawing thread: the font engines behind the pages' fonts are shared by every thread
+    // that uses them and are not safe to draw with from two threads at once. It also leaves the
+    // other cores to the GUI thread, which paints and composes.
+    m_pool.setMaxThreadCount(1);
 }
 
 PageRenderer::~PageRenderer() {

@@ -13,6 +13,7 @@
 #include "platform/Page.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <functional>
 
 class QLabel;
@@ -132,7 +133,9 @@ private:
     bool m_loadPosted = false;
     bool m_closing = false;
     bool m_frameFitted = false;
-    int m_step = 0; // the page buttons' direction: -1 up, +1 down
+    int m_step = 0;            // the page buttons' direction: -1 up, +1 down
+    QElapsedTimer m_pumpClock; // since the composition last let the window answer
+    static constexpr int kPumpEveryMs = 8;
 };
 
 } // namespace vek

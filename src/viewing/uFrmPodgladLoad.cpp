@@ -131,7 +131,12 @@ void TFrmPodglad::wydrukProgress(TWydruk& sender, int postep) {
     const QString text = u"Tworzenie stron... %1%"_s.arg(postep);
     if (text != hb->TextLeft()) // the bar repaints at once: only when the text changes
         hb->ShowLeftNow(text);
-    ProcessOneMessage();
+    // The window answers within a few milliseconds: often enough for the eye and the hand, rare
+    // enough not to slow the composition down (a report comes after every line).
+    if (!m_pumpClock.isValid() || m_pumpClock.elapsed() >= kPumpEveryMs) {
+        ProcessOneMessage();
+        m_pumpClock.restart();
+    }
 }
 
 } // namespace vek
