@@ -12,6 +12,7 @@
 #include "viewing/WebAddresses.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -204,8 +205,17 @@ void TFrmPodglad::SetPrintoutFile(const QString& path) {
     m_displayName = QFileInfo(path).completeBaseName();
 }
 
+QString PrintoutFileIn(const QString& folder, const QString& name) {
+    const QString wanted = name + u".wyd"_s;
+    const QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString& file : files)
+        if (file.compare(wanted, Qt::CaseInsensitive) == 0)
+            return withTrailingSeparator(folder) + file;
+    return withTrailingSeparator(folder) + name + u".WYD"_s;
+}
+
 void TFrmPodglad::SetPrintoutName(const QString& name) {
-    m_filePath = programFolder() + name + u".WYD"_s;
+    m_filePath = PrintoutFileIn(programFolder(), name);
     m_displayName = name;
 }
 

@@ -31,6 +31,10 @@ class TRegistry;
 class TVekBtn;
 class TWydruk;
 
+// The file of the printout named name in folder: the first file, in name order, whose name is
+// name + ".wyd" in any letter case; name + ".WYD" when there is none.
+QString PrintoutFileIn(const QString& folder, const QString& name);
+
 class TFrmPodglad : public QDialog {
     Q_OBJECT
 public:

@@ -4,6 +4,7 @@
 #include "kit/HintBar.h"
 #include "kit/VekBtn.h"
 #include "kit/okienko.h"
+#include "kit/uVekForm.h"
 #include "kitwindows/ModalAnswer.h"
 #include "platform/Settings.h"
 #include "viewing/EmfViewer.h"
@@ -136,6 +137,35 @@ TEST_F(Preview, ClosingStopsTheComposition) {
     EXPECT_FALSE(f.isVisible());
     EXPECT_LT(f.viewer->PageCount(), 100); // far fewer than the printout's ~370 pages
     EXPECT_TRUE(f.hb->TextAccept().isEmpty());
+}
+
+TEST_F(Preview, ClosingWhileTheFileIsReadComposesNothing) {
+    TFrmPodglad f;
+    f.SetPrintoutFile(writePrintout(dir, numberedPrintout(60000)));
+    f.show();
+    QTimer::singleShot(0, &f, [&] {
+        EXPECT_TRUE(f.Building()); // still reading: the window answers meanwhile
+        f.close();
+    });
+    ASSERT_TRUE(waitFor([&] { return !f.isVisible() && !f.Building(); }));
+    EXPECT_EQ(f.viewer->PageCount(), 0);
+    EXPECT_TRUE(f.hb->TextLeft().isEmpty());
+}
+
+TEST_F(Preview, AFileThatIsNoPrintoutIsReportedAndTheWindowStaysEmpty) {
+    QStringList shown;
+    const auto display = TVekForm::ErrorDisplay;
+    TVekForm::ErrorDisplay = [&](const QString& message) { shown.append(message); };
+    const QString path = dir.filePath(u"zdjecie.wyd"_s);
+    test::writeFile(path, QByteArray("\x89PNG\r\n\x1a\n to nie jest wydruk"));
+    TFrmPodglad f;
+    f.SetPrintoutFile(path);
+    f.show();
+    ASSERT_TRUE(waitFor([&] { return !shown.isEmpty() && !f.Building(); }));
+    TVekForm::ErrorDisplay = display;
+    EXPECT_EQ(shown, QStringList{u"Plik nie zawiera prawidłowego wydruku Vekta"_s});
+    EXPECT_EQ(f.viewer->PageCount(), 0);
+    EXPECT_TRUE(f.isVisible());
 }
 
 TEST_F(Preview, AnUnknownVersionOffersTheDownload) {
@@ -312,6 +342,15 @@ TEST_F(Preview, FindKeysAndEscClosingTheStripFirst) {
     EXPECT_TRUE(f.viewer->hasFocus());
     QTest::keyClick(f.viewer, Qt::Key_Escape);
     EXPECT_FALSE(f.isVisible());
+}
+
+TEST(PrintoutNames, AreFoundWithoutRegardToLetterCase) {
+    QTemporaryDir dir;
+    for (const QString& name : {u"faktura.wyd"_s, u"Faktura.WYD"_s, u"Inny.wyd"_s})
+        ASSERT_TRUE(test::writeFile(dir.filePath(name), QByteArray("x")));
+    EXPECT_EQ(PrintoutFileIn(dir.path(), u"FAKTURA"_s), dir.filePath(u"Faktura.WYD"_s)); // the first by name
+    EXPECT_EQ(PrintoutFileIn(dir.path(), u"inny"_s), dir.filePath(u"Inny.wyd"_s));
+    EXPECT_EQ(PrintoutFileIn(dir.path(), u"Brak"_s), dir.filePath(u"Brak.WYD"_s));
 }
 
 #include "PreviewTest.moc"

@@ -101,6 +101,8 @@ TEST_F(Viewer, RangesAndTheEndsOfTheStrip) {
     EXPECT_EQ(v.VertPosition(), 0);
 }
 
+// With sheets much shorter than the view the centre of the view lay below the last sheet, and the
+// page number read one past the last page ("2/1").
 TEST_F(Viewer, PageNumberStaysWithinThePrintoutWhenTheSheetsAreShorterThanTheView) {
     v.resize(100 + bar, 410); // a narrow view: page-wide sheets are short
     addPages(1);
@@ -136,6 +138,8 @@ TEST_F(Viewer, ZoomKeepsTheProportionalPositionAndChangesMoveTheView) {
     EXPECT_EQ(v.VertPosition() % 410, 0);
 }
 
+// A view 10 pixels high or less gave a sheet height of 0 (or less) at the page-height level, and
+// the point mapping divided by it.
 TEST_F(Viewer, AViewTooSmallForASheetMapsPointsWithoutDividingByZero) {
     addPages(3);
     v.setZoomLevel(zoomPageH);
@@ -149,7 +153,8 @@ TEST_F(Viewer, AViewTooSmallForASheetMapsPointsWithoutDividingByZero) {
     EXPECT_LE(v.PageNr(), 3);
 }
 
-// A printout long enough that its strip at the largest zoom is taller than an int holds.
+// The strip of a printout long enough, at the largest zoom, is taller than an int holds: the
+// scroll range overflowed and the end of the printout could not be reached.
 TEST_F(Viewer, AVeryLongStripScalesTheScrollBarInsteadOfOverflowing) {
     v.resize(20000 + bar, 1000);
     v.setZoomLevel(zoomExtra3);
