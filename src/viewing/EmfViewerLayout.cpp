@@ -97,6 +97,8 @@ TEmfViewer::TEmfViewer(QWidget* parent)
             keyPressEvent(&key);
         });
     }
+    if (parent)
+        setAlign(this, alClient); // the viewer fills its parent
     UpdateLayout(false);
 }
 
