@@ -78,6 +78,7 @@ TFindStrip::TFindStrip(TPageFinder* finder, QWidget* parent)
 void TFindStrip::Open() {
     show();
     m_finder->setActive(true);
+    m_finder->store().startExtraction(); // the pages' text is read while the user types
     edSzukaj->setFocus(Qt::ShortcutFocusReason);
     edSzukaj->selectAll();
     showCount();

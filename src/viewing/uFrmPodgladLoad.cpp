@@ -35,6 +35,8 @@ void returnFreedMemory() {
 } // namespace
 
 void TFrmPodglad::previewLoad() {
+    if (m_stop)
+        return; // closed before the loading began
     setWindowTitle(u"%1 \"%2\""_s.arg(windowTitle(), m_displayName));
     repaint();
     viewer->setFocus(Qt::OtherFocusReason);
