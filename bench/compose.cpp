@@ -2,73 +2,24 @@
 // composition (pages per second), latency of the first page, EMF bytes per page, PDF export.
 #include "document/Wydruki.h"
 #include "platform/EmfWalk.h"
-#include "support/WydWriter.h"
 #include "printing/MetafileDraw.h"
+#include "support/DensePage.h"
+#include "support/WydWriter.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <map>
 
 using namespace vek;
 using namespace vek::test;
 
 namespace {
 
-constexpr int kLinesPerPage = 80;
-
-// A dense page: a table of 80 lines a page, six fields each, with a repeated column header and
-// a page number.
-WPrintout densePrintout(int pages) {
-    WPrintout p;
-    WStyle s;
-    s.name = "Tabela";
-    s.fontName = "Courier New";
-    s.charsPerLine = 150;
-    s.charHeight = 294.0f / (150.0f * 84.0f / 132.0f);
-    s.charWidth = 210.0f / 150.0f;
-    p.styles = {s};
-    WSection table;
-    table.repeatHeader.lines.push_back(line({textField(300, 4000, "Zestawienie materiałów", "Tabela"),
-                                             textField(7000, 2200, "Strona %n", "Tabela", 2)}));
-    table.repeatHeader.lines.push_back(line({textField(300, 8900, {}, "Tabela", 4)}));
-    WSection rows;
-    rows.header.splitLines = true;
-    for (int i = 0; i < pages * kLinesPerPage; ++i) {
-        const QByteArray n = QByteArray::number(i + 1);
-        rows.header.lines.push_back(line({
-            textField(300, 500, n + ".", "Tabela", 0, 1),
-            textField(900, 1400, "KNR 2-02 " + n, "Tabela"),
-            textField(2400, 3400, cp(u"Beton towarowy klasy C20/25 pozycja ") + n, "Tabela"),
-            textField(5900, 500, "m3", "Tabela", 0, 2),
-            textField(6500, 1200, "12,50", "Tabela", 0, 1),
-            textField(7800, 1400, "1 234,56", "Tabela", 0, 1),
-        }));
-    }
-    table.sections.push_back(std::move(rows));
-    p.root.sections.push_back(std::move(table));
-    return p;
-}
-
-// The generated files, one per size, written once.
-const QString& printoutFile(int pages) {
-    static QTemporaryDir dir;
-    static std::map<int, QString> files;
-    auto it = files.find(pages);
-    if (it == files.end()) {
-        const QString path = dir.filePath(QStringLiteral("dense-%1.wyd").arg(pages));
-        writeWyd(path, densePrintout(pages));
-        it = files.emplace(pages, path).first;
-    }
-    return it->second;
-}
-
 void BM_Load(benchmark::State& state) {
-    const QString& file = printoutFile(int(state.range(0)));
+    const QString& file = densePrintoutFile(int(state.range(0)));
     for (auto _ : state) {
         TWydruk w;
         w.LoadFromFile(file);
@@ -78,7 +29,7 @@ void BM_Load(benchmark::State& state) {
 
 void BM_Compose(benchmark::State& state) {
     TWydruk w;
-    w.LoadFromFile(printoutFile(int(state.range(0))));
+    w.LoadFromFile(densePrintoutFile(int(state.range(0))));
     TMLineWydruk& doc = w.Tekst();
     qint64 pages = 0;
     qint64 bytes = 0;
@@ -105,7 +56,7 @@ void BM_Compose(benchmark::State& state) {
 // Time from the start of MakePages to the first finished page; the rest is not composed.
 void BM_FirstPage(benchmark::State& state) {
     TWydruk w;
-    w.LoadFromFile(printoutFile(int(state.range(0))));
+    w.LoadFromFile(densePrintoutFile(int(state.range(0))));
     for (auto _ : state) {
         std::chrono::steady_clock::time_point first;
         w.OnNextPage = [&](TWydruk& sender, const TMetafile&) {
@@ -123,7 +74,7 @@ void BM_FirstPage(benchmark::State& state) {
 // Composition and PDF writing, pages streamed into the PDF as they are finished.
 void BM_PdfExport(benchmark::State& state) {
     TWydruk w;
-    w.LoadFromFile(printoutFile(int(state.range(0))));
+    w.LoadFromFile(densePrintoutFile(int(state.range(0))));
     for (auto _ : state) {
         QBuffer out;
         out.open(QIODevice::WriteOnly);
@@ -141,7 +92,7 @@ void BM_PdfExport(benchmark::State& state) {
             DrawPage(painter, sheet.adjusted(472, 709, -472, -1181), page, false);
         };
         w.Clear();
-        w.LoadFromFile(printoutFile(int(state.range(0))));
+        w.LoadFromFile(densePrintoutFile(int(state.range(0))));
         w.MakePages();
         painter.end();
         state.counters["PDF bytes"] = double(out.data().size());

@@ -9,6 +9,7 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <optional>
 
 namespace vek {
@@ -267,6 +268,9 @@ bool GdiFont::hasFace(const QString& faceName) {
 }
 
 std::shared_ptr<const GdiFont> GdiFont::get(const LogFont& lf) {
+    // Pages are played on worker threads while the GUI thread composes: the look-up is serialised.
+    static std::mutex mutex;
+    const std::lock_guard lock(mutex);
     static QHash<LogFont, std::shared_ptr<const GdiFont>> cache;
     // Qt's font engines die with the application object; the cached fonts must go before them,
     // also when the application object itself is a static that outlives this cache's set-up.

@@ -1,0 +1,261 @@
+// The viewer on the offscreen platform, with dense printouts (about 80 KB of EMF a page):
+//   FirstSheet     from showing the preview to its first page on screen, for 10, 100, 1000 pages
+//                  (the page added as an empty sheet, then drawn)
+//   Build          the whole printout built in the preview
+//   RepaintCached  one repaint of a full view whose pages are drawn already
+//   ScrollCached   scrolling through 1000 pages at page width, a third of the view a step, each
+//                  step's pages drawn beforehand: the slowest and the mean frame
+//   ScrollCold     the same without waiting for pages: frames show empty sheets, never wait
+//   Memory1000     resident memory with a 1000-page printout built and scrolled through
+//   Search1000     finding a text in 1000 pages whose text is extracted
+//   ExtractText    the text of one page with its boxes
+// Run Memory1000 on its own (--benchmark_filter=Memory) for a figure of that run alone.
+#include "document/Wydruki.h"
+#include "platform/PageText.h"
+#include "support/DensePage.h"
+#include "viewing/EmfViewer.h"
+#include "viewing/PageRenderer.h"
+#include "viewing/PageSearch.h"
+#include "viewing/uFrmPodglad.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <ctime>
+
+using namespace vek;
+using namespace vek::test;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point t) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
+
+// CPU time of this thread: a frame's own work, without the time other threads took the CPU.
+double threadCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
+// A dense printout of about the given number of pages (the table fills 91 % of a page).
+const QString& printoutFile(int pages) {
+    return densePrintoutFile(pages * 11 / 10);
+}
+
+const QList<PagePtr>& densePages() {
+    static const QList<PagePtr> pages = [] {
+        TWydruk w;
+        w.LoadFromFile(printoutFile(1000));
+        QList<PagePtr> out;
+        w.OnNextPage = [&](TWydruk&, const TMetafile& page) { out.append(makePage(page)); };
+        w.MakePages();
+        return out;
+    }();
+    return pages;
+}
+
+// A viewer of 1280 x 960 on screen holding the 1000 dense pages.
+struct ShownViewer {
+    explicit ShownViewer(TEmfZoomLevel level) {
+        v.resize(1280, 960);
+        v.show();
+        v.setZoomLevel(level);
+        for (const PagePtr& p : densePages())
+            v.AddPage(p);
+        QCoreApplication::processEvents();
+    }
+    void settle() {
+        v.repaint();
+        v.Renderer().waitForIdle();
+    }
+    TEmfViewer v;
+};
+
+double residentMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').front().toDouble() / 1024.0;
+    return 0;
+}
+
+void BM_FirstSheet(benchmark::State& state) {
+    const QString& file = printoutFile(int(state.range(0)));
+    double sheet = 0;
+    for (auto _ : state) {
+        TFrmPodglad f;
+        f.DisableSettingsSave();
+        f.SetPrintoutFile(file);
+        Clock::time_point start;
+        double added = -1;
+        double drawn = -1;
+        bool tileReady = false;
+        auto onChange = f.viewer->OnChange;
+        f.viewer->OnChange = [&](QObject* s) {
+            if (added < 0)
+                added = msSince(start);
+            onChange(s);
+        };
+        QObject::connect(&f.viewer->Renderer(), &PageRenderer::tileReady, [&] { tileReady = true; });
+        f.viewer->OnPaintPage = [&](QPainter&, int, const QRect&) {
+            if (tileReady && drawn < 0) {
+                drawn = msSince(start);
+                QTimer::singleShot(0, &f, &QWidget::close); // the rest of the composition is not measured
+            }
+        };
+        start = Clock::now();
+        f.show();
+        while (drawn < 0 || f.Building())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        state.SetIterationTime(drawn / 1000.0);
+        sheet = added;
+    }
+    state.counters["empty_sheet_ms"] = sheet;
+}
+
+// The whole printout built in the preview: reading, composing while the window answers, drawing
+// the first pages.
+void BM_Build(benchmark::State& state) {
+    const QString& file = printoutFile(int(state.range(0)));
+    for (auto _ : state) {
+        TFrmPodglad f;
+        f.DisableSettingsSave();
+        f.SetPrintoutFile(file);
+        f.show();
+        while (f.viewer->PageCount() == 0 || f.Building())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        state.counters["pages"] = f.viewer->PageCount();
+    }
+}
+
+void BM_RepaintCached(benchmark::State& state) {
+    ShownViewer s(TEmfZoomLevel(state.range(0)));
+    s.v.setPageNr(500);
+    s.settle();
+    for (auto _ : state)
+        s.v.repaint();
+    state.counters["tiles"] = s.v.Renderer().cache().count();
+}
+
+void scroll(benchmark::State& state, bool waitForPages) {
+    ShownViewer s(zoomPageW);
+    const qint64 step = s.v.ViewHeight() / 3;
+    double slowest = 0;
+    double slowestCpu = 0;
+    double total = 0;
+    int frames = 0;
+    int over16 = 0;
+    for (auto _ : state) {
+        for (qint64 at = 0; at <= s.v.VertMax(); at += step) {
+            if (waitForPages) {
+                s.v.setVertPosition(at);
+                s.settle(); // this step's pages drawn beforehand, not timed
+                s.v.setVertPosition(at - step);
+            }
+            const auto start = Clock::now();
+            const double cpuStart = threadCpuMs();
+            s.v.setVertPosition(at);
+            s.v.repaint();
+            const double ms = msSince(start);
+            slowestCpu = std::max(slowestCpu, threadCpuMs() - cpuStart);
+            over16 += ms > 16 ? 1 : 0;
+            slowest = std::max(slowest, ms);
+            total += ms;
+            ++frames;
+            if (!waitForPages)
+                QCoreApplication::processEvents(); // results come in as they come
+        }
+    }
+    state.counters["frames"] = frames;
+    state.counters["slowest_frame_ms"] = slowest;
+    state.counters["slowest_frame_cpu_ms"] = slowestCpu;
+    state.counters["frames_over_16ms"] = over16;
+    state.counters["mean_frame_ms"] = total / std::max(frames, 1);
+    state.counters["cache_MB"] = double(s.v.Renderer().cache().bytes()) / (1 << 20);
+}
+
+void BM_ScrollCached(benchmark::State& state) {
+    scroll(state, true);
+}
+
+void BM_ScrollCold(benchmark::State& state) {
+    scroll(state, false);
+}
+
+void BM_Memory1000(benchmark::State& state) {
+    for (auto _ : state) {
+        TFrmPodglad f;
+        f.DisableSettingsSave();
+        f.SetPrintoutFile(printoutFile(1000));
+        f.resize(1280, 960);
+        f.show();
+        while (f.viewer->PageCount() == 0 || f.Building())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        state.counters["pages"] = f.viewer->PageCount();
+        state.counters["built_MB"] = residentMb();
+        for (int page = 1; page <= f.viewer->PageCount(); page += 20) {
+            f.viewer->setPageNr(page);
+            f.viewer->repaint();
+            f.viewer->Renderer().waitForIdle();
+        }
+        state.counters["scrolled_MB"] = residentMb();
+        f.finder->setText(QStringLiteral("beton"));
+        f.finder->store().waitForIdle();
+        state.counters["searched_MB"] = residentMb();
+    }
+}
+
+void BM_Search1000(benchmark::State& state) {
+    ShownViewer s(zoomPageW);
+    TPageFinder finder(&s.v);
+    finder.store().startExtraction();
+    finder.store().waitForIdle();
+    const QString needle = state.range(0) == 0 ? QStringLiteral("pozycja 65432") : QStringLiteral("beton");
+    for (auto _ : state) {
+        finder.setText(QString());
+        finder.setText(needle);
+    }
+    state.counters["found"] = finder.count();
+}
+
+void BM_ExtractText(benchmark::State& state) {
+    const Page& page = *densePages().at(10);
+    qsizetype chars = 0;
+    for (auto _ : state)
+        chars = extractPageText(page).text.size();
+    state.counters["chars"] = double(chars);
+}
+
+} // namespace
+
+BENCHMARK(BM_FirstSheet)->Arg(10)->Arg(100)->Arg(1000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Build)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepaintCached)->Arg(zoomPageH)->Arg(zoomPageW)->Arg(zoomExtra2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScrollCached)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScrollCold)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Memory1000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Search1000)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExtractText)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    QApplication app(argc, argv);
+    QTemporaryDir config; // never the user's settings
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config.path());
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

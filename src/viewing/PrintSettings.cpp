@@ -1,0 +1,10 @@
+#include "viewing/PrintSettings.h"
+
+namespace vek {
+
+TPrintSettings& PrintSettings() {
+    static TPrintSettings settings;
+    return settings;
+}
+
+} // namespace vek
