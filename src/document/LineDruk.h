@@ -3,10 +3,12 @@
 // TStyl) and a tree of sections (TMLine); a section holds four groups of lines (TLinie), a group
 // holds lines (TLinia), a line holds positioned fields (TPole).
 //
-// Ownership follows the tree: the document owns its styles, its root section, the page being drawn,
-// the page canvas and the finished pages; a section owns its groups and child sections; a group its
+// Ownership follows the tree: the document owns its styles, its root section, the page being drawn
+// and the page canvas; a section owns its groups and child sections; a group its
 // lines; a line its fields; a field its picture; a style its font. Owner and Parent are raw
-// back-pointers that own nothing and are never null once an object is built.
+// back-pointers that own nothing and are never null once an object is built. Finished pages are
+// immutable shared objects (PagePtr): the document holds them as long as they are current, and a
+// page handed out lives on as long as anyone holds it, after the document and across new loads.
 //
 // Units: vertical positions (Y) and style sizes are millimetres (float); field Left/Width and every
 // measured height are page pixels. The page is 210 mm wide and 294 mm tall.
@@ -20,12 +22,14 @@
 #include "platform/Errors.h"
 #include "platform/GdiFont.h"
 #include "platform/Metafile.h"
+#include "platform/Page.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QSize>
 #include <QString>
 #include <QtGlobal>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -279,21 +283,22 @@ public:
     virtual GdiCanvas& GetCanvas();
 
     std::unique_ptr<GdiCanvas> Canvas;
-    TMetafile Page;               // the page being drawn
-    std::vector<TMetafile> Pages; // finished pages in order
+    TMetafile Page;             // the page being drawn
+    std::vector<PagePtr> Pages; // finished pages in order
     std::unique_ptr<TMLine> Root;
     std::unique_ptr<TStyle> Styles;
     // Called after every laid-out line with the group that laid it out.
     std::function<void(TLinie& sender)> OnLine;
-    // Called with every finished page; the page stays the document's (copy it to keep it).
-    std::function<void(TMLineWydruk& sender, const TMetafile& page)> OnNewPage;
+    // Called with every finished page; a receiver keeps the page by keeping the pointer.
+    std::function<void(TMLineWydruk& sender, const PagePtr& page)> OnNewPage;
     int LinesDone = 0;
     int LinesTotal = 0;            // cached LineCount; 0 = not computed
     long double LineWidth = 0.15L; // pen width of rules, mm
     float LineSpacing = 0;         // mm added below every line
     qint32 KeptInt = 0;            // read from the body header, not used
     quint8 KeptByte = 0;           // read from the body header, not used
-    bool Aborted = false;
+    // A stop was requested; composition ends at the next check. May be set from any thread.
+    std::atomic<bool> Aborted{false};
     quint8 Version = 0;
     qint32 LinesPerPage = 84;
     float Scale = 0;          // page pixels per file unit, 180 / Resolution
