@@ -60,6 +60,12 @@ inline constexpr int kComposeDpi = 96;
 // Size of a fresh page metafile in pixels: 210 x 294 mm at 1.8 x 96 pixels per inch.
 QSize freshPageSize();
 
+// What the reader accepts from one file: far above any real printout (1,000 dense pages are about
+// 250,000 fields and a few MB of body), these stop a hostile file before it exhausts memory. Every
+// style, section, group, line and field is one object; a field takes about 200 bytes in memory.
+inline constexpr qint64 kMaxPrintoutObjects = 2'000'000;
+inline constexpr qint64 kMaxPrintoutBody = qint64(512) << 20; // inflated bytes
+
 // Name of the default style, index 0 of every style list.
 inline constexpr char kDefaultStyleName[] = "Domyslny";
 
@@ -310,7 +316,9 @@ public:
     int LineCount();
 
     // Reads a whole body from a decompressing stream placed just after the file header.
-    // Throws EReadFileError, EZlibError, EInvalidGraphic; leaves what was read so far.
+    // Throws EReadFileError, EZlibError, EInvalidGraphic; leaves what was read so far. A body
+    // that passes the reader's limits (kMaxPrintoutObjects, kMaxPrintoutBody) is refused as soon
+    // as it passes them.
     void LoadFromStream(InflateStream& stream);
 
     // Composition side.
