@@ -2,9 +2,9 @@
 // full page of it (scale 1.8, as printout fields are drawn) into a page metafile. Also the
 // measuring pass alone, and the RTF reading alone.
 #include "../tests/richtext/RtfSamples.h"
+#include "platform/MetafileCanvas.h"
 #include "richtext/DrawRichText.h"
 #include "richtext/RtfReader.h"
-#include "platform/MetafileCanvas.h"
 
 #include <QGuiApplication>
 #include <QTextDocument>

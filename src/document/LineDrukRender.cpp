@@ -3,10 +3,10 @@
 // MmToPxY; Left and Width are page pixels already.
 #include "LineDruk.h"
 
-#include "richtext/DrawRichText.h"
 #include "platform/CodePage.h"
 #include "platform/DrawText.h"
 #include "platform/GdiCanvas.h"
+#include "richtext/DrawRichText.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,11 +2,11 @@
 // ordinary text records that the player shows.
 
 #include "RtfSamples.h"
-#include "richtext/DrawRichText.h"
-#include "richtext/QmRichEdit.h"
 #include "platform/EmfPlayer.h"
 #include "platform/EmfWalk.h"
 #include "platform/MetafileCanvas.h"
+#include "richtext/DrawRichText.h"
+#include "richtext/QmRichEdit.h"
 
 #include <QImage>
 #include <QPainter>
