@@ -4,11 +4,15 @@
 // holds lines (TLinia), a line holds positioned fields (TPole).
 //
 // Ownership follows the tree: the document owns its styles, its root section, the page being drawn
-// and the page canvas; a section owns its groups and child sections; a group its
-// lines; a line its fields; a field its picture; a style its font. Owner and Parent are raw
-// back-pointers that own nothing and are never null once an object is built. Finished pages are
-// immutable shared objects (PagePtr): the document holds them as long as they are current, and a
-// page handed out lives on as long as anyone holds it, after the document and across new loads.
+// and the page canvas; a section owns its groups and child sections; a group its lines; a line its
+// fields; a field its picture; a style its font. Owner and Parent are raw back-pointers that own
+// nothing and are never null once an object is built. Finished pages are immutable shared objects
+// (PagePtr): the document holds them as long as they are current, and a page handed out lives on
+// as long as anyone holds it, after the document and across new loads.
+//
+// Threads: a document is used by one thread at a time. The fonts its styles cache belong to the
+// thread that composed it (GdiFont), so a document is composed and freed on the same thread; its
+// finished pages may go to any thread.
 //
 // Units: vertical positions (Y) and style sizes are millimetres (float); field Left/Width and every
 // measured height are page pixels. The page is 210 mm wide and 294 mm tall.
