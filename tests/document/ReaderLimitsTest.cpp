@@ -73,7 +73,7 @@ TEST(ReaderLimits, FieldBombIsRefusedWhenItPassesTheObjectLimit) {
 // Lines without fields cost a few bytes each in the file and an object each in memory.
 TEST(ReaderLimits, EmptyLinesCountAsObjects) {
     TMLineWydruk doc;
-    EXPECT_EQ(readError(emptyLineBomb(kMaxPrintoutObjects + 10), doc),
+    EXPECT_EQ(readError(fieldBomb(int(kMaxPrintoutObjects) + 10, 0), doc),
               u"Błąd czytania z pliku - wydruk jest zbyt duży [5]"_s);
 }
 
