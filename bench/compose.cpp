@@ -36,13 +36,13 @@ void BM_Compose(benchmark::State& state) {
     for (auto _ : state) {
         doc.MakePages();
         pages += qint64(doc.Pages.size());
-        for (const TMetafile& page : doc.Pages)
-            bytes += page.bytes().size();
+        for (const PagePtr& page : doc.Pages)
+            bytes += page->metafile().bytes().size();
     }
     // Where the bytes of a page go: text records against everything else.
     qint64 textBytes = 0;
-    for (const TMetafile& page : doc.Pages) {
-        EmfWalker walker(page.bytes());
+    for (const PagePtr& page : doc.Pages) {
+        EmfWalker walker(page->metafile().bytes());
         EmfRecord record;
         while (walker.next(record))
             textBytes += record.type() == emr::EXTTEXTOUTW ? record.size() : 0;
@@ -59,7 +59,7 @@ void BM_FirstPage(benchmark::State& state) {
     w.LoadFromFile(densePrintoutFile(int(state.range(0))));
     for (auto _ : state) {
         std::chrono::steady_clock::time_point first;
-        w.OnNextPage = [&](TWydruk& sender, const TMetafile&) {
+        w.OnNextPage = [&](TWydruk& sender, const PagePtr&) {
             if (!sender.Tekst().Aborted) {
                 first = std::chrono::steady_clock::now();
                 sender.Abort();
@@ -83,13 +83,13 @@ void BM_PdfExport(benchmark::State& state) {
         pdf.setPageSize(QPageSize(QPageSize::A4));
         pdf.setPageMargins(QMarginsF());
         QPainter painter;
-        w.OnNextPage = [&](TWydruk&, const TMetafile& page) {
+        w.OnNextPage = [&](TWydruk&, const PagePtr& page) {
             if (painter.isActive())
                 pdf.newPage();
             else
                 painter.begin(&pdf);
             const QRect sheet(0, 0, pdf.width(), pdf.height());
-            DrawPage(painter, sheet.adjusted(472, 709, -472, -1181), page, false);
+            DrawPage(painter, sheet.adjusted(472, 709, -472, -1181), *page, false);
         };
         w.Clear();
         w.LoadFromFile(densePrintoutFile(int(state.range(0))));

@@ -3,8 +3,10 @@
 #include "document/LineDruk.h"
 #include "platform/InflateStream.h"
 #include "support/Kosztorys.h"
+#include "support/PrintoutBomb.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <benchmark/benchmark.h>
 #include <map>
 
@@ -38,8 +40,43 @@ void BM_Load(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * file.size());
 }
 
+// Resident memory of the process (VmRSS or VmHWM), in MB.
+double memoryMb(const char* key) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(qsizetype(qstrlen(key))).trimmed().split(' ').front().toDouble() / 1024;
+    return 0;
+}
+
+// A hostile printout: 200,000 lines of 255 one-letter fields, 1.4 GB inflated from a few MB. The
+// reader refuses it when it passes its object limit; the time is that of getting to the refusal
+// (and freeing what was read), the memory the peak on the way.
+void BM_LoadFieldBomb(benchmark::State& state) {
+    static const QByteArray file = vek::test::fieldBomb(200'000);
+    const double before = memoryMb("VmRSS:");
+    for (auto _ : state) {
+        QBuffer buf;
+        buf.setData(file);
+        buf.open(QIODevice::ReadOnly);
+        vek::TMLineWydruk doc;
+        vek::CheckFileSignature(buf, "Wydruk");
+        vek::InflateStream body(buf);
+        try {
+            doc.LoadFromStream(body);
+            state.SkipWithError("the bomb was read");
+        } catch (const vek::EReadFileError&) {
+        }
+    }
+    state.counters["fileKB"] = double(file.size()) / 1024.0;
+    state.counters["peakMB over start"] = memoryMb("VmHWM:") - before;
+}
+
 } // namespace
 
 BENCHMARK(BM_Load)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadFieldBomb)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -57,7 +57,7 @@ const QList<PagePtr>& densePages() {
         TWydruk w;
         w.LoadFromFile(printoutFile(1000));
         QList<PagePtr> out;
-        w.OnNextPage = [&](TWydruk&, const TMetafile& page) { out.append(makePage(page)); };
+        w.OnNextPage = [&](TWydruk&, const PagePtr& page) { out.append(page); };
         w.MakePages();
         return out;
     }();

@@ -8,7 +8,10 @@ function(vek_target_defaults target)
   target_compile_definitions(${target} PRIVATE QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_KEYWORDS
                                                QT_NO_CAST_FROM_BYTEARRAY QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
                                                VEK_VERSION="${PROJECT_VERSION}")
-  if(VEK_SANITIZE)
+  if(VEK_SANITIZE STREQUAL "thread")
+    target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=thread)
+  elseif(VEK_SANITIZE)
     # GCC leaves float-to-integer overflow out of "undefined"; damaged files reach it.
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined,float-cast-overflow
                                              -fno-omit-frame-pointer

@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     int pages = 0;
-    doc.OnNewPage = [&](vek::TMLineWydruk& sender, const vek::TMetafile&) {
+    doc.OnNewPage = [&](vek::TMLineWydruk& sender, const vek::PagePtr&) {
         if (++pages >= kMaxPages)
             sender.Aborted = true;
     };
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         QImage image(72, 100, QImage::Format_RGB32);
         image.fill(Qt::white);
         QPainter painter(&image);
-        vek::playEmf(painter, QRectF(0, 0, 72, 100), doc.Pages.front().bytes());
+        vek::playEmf(painter, QRectF(0, 0, 72, 100), doc.Pages.front()->metafile().bytes());
     }
     return 0;
 }

@@ -1,8 +1,8 @@
 // Reads arbitrary bytes as rich text and lays them out over several rectangles, measuring and
 // drawing, scaled and unscaled, on a canvas that discards what it is given.
 
-#include "richtext/DrawRichText.h"
 #include "platform/GdiCanvas.h"
+#include "richtext/DrawRichText.h"
 
 #include <QGuiApplication>
 #include <cstdint>

@@ -3,10 +3,16 @@
 // TStyl) and a tree of sections (TMLine); a section holds four groups of lines (TLinie), a group
 // holds lines (TLinia), a line holds positioned fields (TPole).
 //
-// Ownership follows the tree: the document owns its styles, its root section, the page being drawn,
-// the page canvas and the finished pages; a section owns its groups and child sections; a group its
-// lines; a line its fields; a field its picture; a style its font. Owner and Parent are raw
-// back-pointers that own nothing and are never null once an object is built.
+// Ownership follows the tree: the document owns its styles, its root section, the page being drawn
+// and the page canvas; a section owns its groups and child sections; a group its lines; a line its
+// fields; a field its picture; a style its font. Owner and Parent are raw back-pointers that own
+// nothing and are never null once an object is built. Finished pages are immutable shared objects
+// (PagePtr): the document holds them as long as they are current, and a page handed out lives on
+// as long as anyone holds it, after the document and across new loads.
+//
+// Threads: a document is used by one thread at a time. The fonts its styles cache belong to the
+// thread that composed it (GdiFont), so a document is composed and freed on the same thread; its
+// finished pages may go to any thread.
 //
 // Units: vertical positions (Y) and style sizes are millimetres (float); field Left/Width and every
 // measured height are page pixels. The page is 210 mm wide and 294 mm tall.
@@ -20,12 +26,14 @@
 #include "platform/Errors.h"
 #include "platform/GdiFont.h"
 #include "platform/Metafile.h"
+#include "platform/Page.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QSize>
 #include <QString>
 #include <QtGlobal>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -55,6 +63,12 @@ inline constexpr float kPageHeightMm = 294.0f;
 inline constexpr int kComposeDpi = 96;
 // Size of a fresh page metafile in pixels: 210 x 294 mm at 1.8 x 96 pixels per inch.
 QSize freshPageSize();
+
+// What the reader accepts from one file: far above any real printout (1,000 dense pages are about
+// 250,000 fields and a few MB of body), these stop a hostile file before it exhausts memory. Every
+// style, section, group, line and field is one object; a field takes about 200 bytes in memory.
+inline constexpr qint64 kMaxPrintoutObjects = 2'000'000;
+inline constexpr qint64 kMaxPrintoutBody = qint64(512) << 20; // inflated bytes
 
 // Name of the default style, index 0 of every style list.
 inline constexpr char kDefaultStyleName[] = "Domyslny";
@@ -279,21 +293,22 @@ public:
     virtual GdiCanvas& GetCanvas();
 
     std::unique_ptr<GdiCanvas> Canvas;
-    TMetafile Page;               // the page being drawn
-    std::vector<TMetafile> Pages; // finished pages in order
+    TMetafile Page;             // the page being drawn
+    std::vector<PagePtr> Pages; // finished pages in order
     std::unique_ptr<TMLine> Root;
     std::unique_ptr<TStyle> Styles;
     // Called after every laid-out line with the group that laid it out.
     std::function<void(TLinie& sender)> OnLine;
-    // Called with every finished page; the page stays the document's (copy it to keep it).
-    std::function<void(TMLineWydruk& sender, const TMetafile& page)> OnNewPage;
+    // Called with every finished page; a receiver keeps the page by keeping the pointer.
+    std::function<void(TMLineWydruk& sender, const PagePtr& page)> OnNewPage;
     int LinesDone = 0;
     int LinesTotal = 0;            // cached LineCount; 0 = not computed
     long double LineWidth = 0.15L; // pen width of rules, mm
     float LineSpacing = 0;         // mm added below every line
     qint32 KeptInt = 0;            // read from the body header, not used
     quint8 KeptByte = 0;           // read from the body header, not used
-    bool Aborted = false;
+    // A stop was requested; composition ends at the next check. May be set from any thread.
+    std::atomic<bool> Aborted{false};
     quint8 Version = 0;
     qint32 LinesPerPage = 84;
     float Scale = 0;          // page pixels per file unit, 180 / Resolution
@@ -305,7 +320,9 @@ public:
     int LineCount();
 
     // Reads a whole body from a decompressing stream placed just after the file header.
-    // Throws EReadFileError, EZlibError, EInvalidGraphic; leaves what was read so far.
+    // Throws EReadFileError, EZlibError, EInvalidGraphic; leaves what was read so far. A body
+    // that passes the reader's limits (kMaxPrintoutObjects, kMaxPrintoutBody) is refused as soon
+    // as it passes them.
     void LoadFromStream(InflateStream& stream);
 
     // Composition side.

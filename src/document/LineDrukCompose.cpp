@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace vek {
 
@@ -76,7 +77,7 @@ void TMLineWydruk::NewPage(float& Y) {
     if (Y == 0)
         return;     // an empty page is never emitted
     Canvas.reset(); // ends the recording into Page
-    Pages.push_back(Page);
+    Pages.push_back(makePage(std::exchange(Page, TMetafile())));
     if (OnNewPage)
         OnNewPage(*this, Pages.back());
     ResetPage();

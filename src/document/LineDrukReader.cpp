@@ -33,7 +33,10 @@
 // Left = round-half-even(Left x Scale), Width = trunc(Width x Scale), products in long double.
 //
 // Every count and length comes from an untrusted file: objects are created one record at a time
-// and large blocks are read in chunks, so nothing is allocated ahead of the bytes behind it.
+// and large blocks are read in chunks, so nothing is allocated ahead of the bytes behind it. A
+// small file can still inflate to gigabytes of records: the reader counts the objects it creates
+// and the bytes it inflates, and refuses the printout as soon as either passes its limit
+// (kMaxPrintoutObjects, kMaxPrintoutBody), naming the record it was reading.
 
 #include "LineDruk.h"
 
@@ -41,6 +44,7 @@
 
 #include <QFile>
 #include <QIODevice>
+#include <QSet>
 #include <QtEndian>
 #include <algorithm>
 #include <bit>
@@ -67,11 +71,17 @@ constexpr qint32 kDefaultResolution = 1200;
 constexpr qsizetype kChunk = 1024 * 1024;
 constexpr quint32 kEmfSignature = 0x464D4520; // " EMF"
 constexpr qsizetype kEmfHeaderSize = 100;
+// Distinct style names kept for sharing; a real printout names a few dozen styles.
+constexpr qsizetype kMaxShared = 4096;
 // Sections nest by recursion; a real printout nests a handful of levels.
 constexpr int kMaxSectionDepth = 1000;
 
 QString tagError(int expected) {
     return QStringLiteral("Błąd czytania z pliku [%1]").arg(expected);
+}
+
+QString tooBigError(int tag) {
+    return QStringLiteral("Błąd czytania z pliku - wydruk jest zbyt duży [%1]").arg(tag);
 }
 
 int saturate(long double v) {
@@ -118,6 +128,7 @@ public:
     quint8 version() const { return m_doc.Version; }
 
     void raw(char* data, qint64 size) {
+        checkBody(size);
         if (m_stream.read(data, size) != size)
             throw EReadFileError(QStringLiteral("Błąd czytania z pliku - nieoczekiwany koniec danych [%1]")
                                      .arg(m_stream.position()));
@@ -142,12 +153,30 @@ public:
     float f32() { return std::bit_cast<float>(u32()); }
 
     void tag(quint8 expected) {
+        m_record = expected;
         if (u8() != expected)
             throw EReadFileError(tagError(expected));
     }
 
+    // Counts objects about to be created for a record with the given tag.
+    void admit(quint8 tag, int objects = 1) {
+        m_objects += objects;
+        if (m_objects > kMaxPrintoutObjects)
+            refuse(tag);
+    }
+    // Refuses a read that would take the body past its limit, before anything is read.
+    void checkBody(qint64 size) {
+        if (m_stream.position() + size > kMaxPrintoutBody)
+            refuse(m_record);
+    }
+    [[noreturn]] void refuse(int tag) {
+        m_refused = true;
+        throw EReadFileError(tooBigError(tag));
+    }
+
     // size bytes, grown chunk by chunk as they arrive.
     QByteArray bytes(qint64 size, QByteArray out = {}) {
+        checkBody(size);
         qint64 left = size;
         while (left > 0) {
             const qsizetype n = qsizetype(std::min<qint64>(left, kChunk));
@@ -167,8 +196,20 @@ public:
             if (t == kTagLongString)
                 return bytes(u16());
         } catch (...) {
+            if (m_refused)
+                throw; // a printout refused as too big stays so
         }
         throw EReadFileError(tagError(kTagShortString));
+    }
+
+    // A string that many records repeat (a field's style name): one shared copy per distinct value.
+    QByteArray sharedString() {
+        QByteArray s = string();
+        if (const auto it = m_shared.constFind(s); it != m_shared.constEnd())
+            return *it;
+        if (m_shared.size() < kMaxShared)
+            m_shared.insert(s);
+        return s;
     }
 
     std::unique_ptr<TMetafile> emf() {
@@ -204,6 +245,10 @@ private:
     InflateStream& m_stream;
     TMLineWydruk& m_doc;
     int m_depth = 0;
+    qint64 m_objects = 0;
+    quint8 m_record = 0; // tag of the record being read
+    bool m_refused = false;
+    QSet<QByteArray> m_shared;
 };
 
 // ---- header ----
@@ -270,6 +315,7 @@ void TMLineWydruk::LoadFromStream(InflateStream& stream) {
 void TStyle::ReadFromStream(BodyReader& r) {
     const qint32 count = r.i32();
     for (qint32 i = 0; i < count; ++i) {
+        r.admit(kTagStyle);
         auto style = std::make_unique<TStyl>(Owner);
         style->ReadFromStream(r);
         Items.push_back(std::move(style));
@@ -299,6 +345,7 @@ void TMLine::ReadFromStream(BodyReader& r) {
     r.tag(kTagSubsections);
     const qint32 count = r.i32();
     for (qint32 i = 0; i < count; ++i) {
+        r.admit(kTagSection, 5); // the section and its four groups
         auto child = std::make_unique<TMLine>(Owner);
         child->ReadFromStream(r);
         Sections.push_back(std::move(child));
@@ -318,6 +365,7 @@ void TLinie::ReadFromStream(BodyReader& r) {
     NewPageBefore = r.flag();
     const qint32 count = r.i32();
     for (qint32 i = 0; i < count; ++i) {
+        r.admit(kTagLine);
         auto line = std::make_unique<TLinia>(Owner, this);
         line->ReadFromStream(r);
         Lines.push_back(std::move(line));
@@ -329,6 +377,7 @@ void TLinia::ReadFromStream(BodyReader& r) {
     DropAtPageTop = r.flag();
     const int count = r.u8();
     for (int i = 0; i < count; ++i) {
+        r.admit(kTagField);
         auto field = std::make_unique<TPole>(Owner);
         field->ReadFromStream(r);
         Fields.push_back(std::move(field));
@@ -348,7 +397,7 @@ void TPole::ReadFromStream(BodyReader& r) {
     }
     NoWrap = r.flag();
     LineStyle = r.u8();
-    StyleName = r.string();
+    StyleName = r.sharedString();
     SetText(r.string());
     if (r.version() >= 4 && Kind == KindPicture)
         Picture = r.emf();

@@ -13,7 +13,7 @@ TWydruk::TWydruk()
     : m_wczytanyPlikNazwa(u"WYDRUK"_s)
     , m_tekst(std::make_unique<TMLineWydruk>()) {
     m_tekst->OnLine = [this](TLinie&) { TekstLine(); };
-    m_tekst->OnNewPage = [this](TMLineWydruk&, const TMetafile& page) { TekstNewPage(page); };
+    m_tekst->OnNewPage = [this](TMLineWydruk&, const PagePtr& page) { TekstNewPage(page); };
 }
 
 TWydruk::~TWydruk() = default;
@@ -42,7 +42,7 @@ void TWydruk::MakePages() {
     } idle{m_state};
     m_pagesValid = m_pagesValid && !m_tekst->Styles->AnyChanged();
     if (m_pagesValid) {
-        for (const TMetafile& page : m_tekst->Pages)
+        for (const PagePtr& page : m_tekst->Pages)
             TekstNewPage(page);
         return;
     }
@@ -75,7 +75,7 @@ void TWydruk::TekstLine() {
     DoProgress(m_tekst->LinesDone, m_tekst->LineCount());
 }
 
-void TWydruk::TekstNewPage(const TMetafile& page) {
+void TWydruk::TekstNewPage(const PagePtr& page) {
     if (OnNextPage)
         OnNextPage(*this, page);
 }

@@ -3,12 +3,17 @@
 // it owns, composes the pages and passes every finished page and the progress of the work to its
 // user through two events, called synchronously from inside MakePages.
 //
-// Pages belong to the document: a page handed to OnNextPage stays valid until pages are made again
-// or the component is destroyed; a receiver that keeps a page keeps a copy.
+// Pages are immutable shared objects: a receiver keeps a page by keeping the PagePtr handed to
+// OnNextPage, and the page stays valid as long as it is held, after the component is destroyed and
+// whatever is loaded or composed later. Playing a held page on other threads is safe.
+//
+// Threads: everything runs on the thread that calls MakePages, except Abort, which may be called
+// from any thread.
 
 #include "LineDruk.h"
 
 #include <QString>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -18,7 +23,7 @@ class TWydruk {
 public:
     // drukowanie: pages are being made; postep: percentage done, 0 to 100.
     using TWydrukProgress = std::function<void(TWydruk& sender, bool drukowanie, int postep)>;
-    using TWydrukNextPage = std::function<void(TWydruk& sender, const TMetafile& page)>;
+    using TWydrukNextPage = std::function<void(TWydruk& sender, const PagePtr& page)>;
 
     TWydruk();
     virtual ~TWydruk();
@@ -42,6 +47,7 @@ public:
     // Composes the pages, or hands the pages already made out again when they are still current.
     void MakePages();
     // Asks a running MakePages to stop after the current line; the partial page is still delivered.
+    // Safe from any thread.
     void Abort();
     virtual void Clear();
 
@@ -51,14 +57,14 @@ protected:
 private:
     void DoProgress(int position, int total);
     void TekstLine();
-    void TekstNewPage(const TMetafile& page);
+    void TekstNewPage(const PagePtr& page);
 
     int m_state = 0; // 0 idle, 1 cleared, 2 making pages
     QString m_tytul;
     QString m_wczytanyPlikNazwa;
     QString m_wczytanyPlikSciezka;
     std::unique_ptr<TMLineWydruk> m_tekst;
-    bool m_aborted = false;
+    std::atomic<bool> m_aborted{false};
     bool m_pagesValid = false;
 };
 

@@ -9,7 +9,6 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 #include <optional>
 
 namespace vek {
@@ -268,12 +267,13 @@ bool GdiFont::hasFace(const QString& faceName) {
 }
 
 std::shared_ptr<const GdiFont> GdiFont::get(const LogFont& lf) {
-    // Pages are played on worker threads while the GUI thread composes: the look-up is serialised.
-    static std::mutex mutex;
-    const std::lock_guard lock(mutex);
-    static QHash<LogFont, std::shared_ptr<const GdiFont>> cache;
+    // One cache per thread: Qt's fonts belong to the thread that made them (their engines come
+    // from that thread's font cache), so every thread makes its own and nothing here is shared.
+    thread_local QHash<LogFont, std::shared_ptr<const GdiFont>> cache;
     // Qt's font engines die with the application object; the cached fonts must go before them,
-    // also when the application object itself is a static that outlives this cache's set-up.
+    // also when the application object itself is a static that outlives this cache's set-up. The
+    // post routine runs on the thread that ends the application and clears that thread's cache;
+    // the caches of other threads go with their threads.
     static const bool cleanupRegistered = [] {
         qAddPostRoutine([] { cache.clear(); });
         return true;

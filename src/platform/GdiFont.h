@@ -1,8 +1,12 @@
 #pragma once
 // Fonts with GDI semantics: a font is made from the fields of a LOGFONT and answers the text
-// metrics GDI would give, in logical units of the canvas it is used on. Fonts are shared and
-// cached: the same LogFont always gives the same object (the cache is not thread-safe; fonts are
-// made on the GUI thread).
+// metrics GDI would give, in logical units of the canvas it is used on.
+//
+// Threads: fonts are cached per thread, and on one thread the same LogFont always gives the same
+// object. A GdiFont belongs to the thread that got it from get(), as the QFont and QRawFont inside
+// it do in Qt: use it on that thread only, and let another thread ask get() for its own. So fonts
+// work on any number of threads at once, and their advance caches need no lock. A thread's fonts
+// go when the thread ends, which must be while the application object lives.
 //
 // Windows faces are looked up through fontconfig after mapping the usual Windows names onto the
 // metric-compatible Liberation faces, so text measures as it did on Windows.
@@ -32,7 +36,7 @@ enum PitchAndFamily : std::uint8_t {
 
 class GdiFont {
 public:
-    // The cached font for these fields. Never null.
+    // The cached font for these fields, the calling thread's own. Never null.
     static std::shared_ptr<const GdiFont> get(const LogFont& lf);
     // The family fontconfig is asked for in place of a Windows face name. A face that is neither
     // a known Windows face nor installed falls back by its kind: a known serif or monospaced face
@@ -89,6 +93,7 @@ private:
     int m_descent = 0;
     int m_internalLeading = 0;
     int m_avgWidth = 0;
+    // Advance caches, touched by the font's own thread only.
     mutable std::array<int, 256> m_latinAdvances{}; // cache for U+0000..U+00FF, -1 = not measured
     mutable QHash<char32_t, int> m_otherAdvances;
 };

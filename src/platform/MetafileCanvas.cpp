@@ -94,9 +94,19 @@ QByteArray dibRows(const QImage& image, int& stride) {
 
 } // namespace
 
+namespace {
+
+// A device coordinate as a whole number: what hostile sizes and transforms can push past the range
+// of int is held to +-1e9, and a coordinate that is not a number is 0.
+int deviceCoord(double v) {
+    return std::isnan(v) ? 0 : int(std::clamp(v, -1e9, 1e9));
+}
+
+} // namespace
+
 QRect MetafileCanvas::inclusive(const QRectF& r) {
-    return QRect(QPoint(int(std::floor(r.left())), int(std::floor(r.top()))),
-                 QPoint(int(std::ceil(r.right())) - 1, int(std::ceil(r.bottom())) - 1));
+    return QRect(QPoint(deviceCoord(std::floor(r.left())), deviceCoord(std::floor(r.top()))),
+                 QPoint(deviceCoord(std::ceil(r.right())) - 1, deviceCoord(std::ceil(r.bottom())) - 1));
 }
 
 std::uint32_t MetafileCanvas::Handles::allocate() {

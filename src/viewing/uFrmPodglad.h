@@ -110,7 +110,7 @@ private:
     bool loadFile(TWydruk& wydruk);
     void readOffTheInputPath(TWydruk& wydruk);
     void showVersionMessage();
-    void wydrukNextPage(const TMetafile& page);
+    void wydrukNextPage(const PagePtr& page);
     void wydrukProgress(TWydruk& sender, int postep);
     // Handlers.
     void hbAccept(QObject* sender);

@@ -68,7 +68,7 @@ void TFrmPodglad::LoadAndBuild() {
     hb->ShowLeftNow(u"Tworzenie stron..."_s);
     m_stop = false;
     wydruk->OnProgress = [this](TWydruk& sender, bool, int postep) { wydrukProgress(sender, postep); };
-    wydruk->OnNextPage = [this](TWydruk&, const TMetafile& page) { wydrukNextPage(page); };
+    wydruk->OnNextPage = [this](TWydruk&, const PagePtr& page) { wydrukNextPage(page); };
     wydruk->MakePages();
     // Printing is offered for a complete printout only.
     if (!m_stop && PrintDialog)
@@ -117,10 +117,9 @@ void TFrmPodglad::showVersionMessage() {
         OpenAddress(DownloadPageAddress());
 }
 
-void TFrmPodglad::wydrukNextPage(const TMetafile& page) {
-    // The page is shared with the composer's document, not copied: a metafile's bytes are
-    // implicitly shared.
-    viewer->AddPage(makePage(page));
+void TFrmPodglad::wydrukNextPage(const PagePtr& page) {
+    // The page is shared with the composer's document, not copied.
+    viewer->AddPage(page);
 }
 
 void TFrmPodglad::wydrukProgress(TWydruk& sender, int postep) {

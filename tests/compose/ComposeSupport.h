@@ -83,6 +83,17 @@ inline int recordCount(const TMetafile& page, std::uint32_t type) {
     return n;
 }
 
+// The same for a composed page.
+inline std::vector<TextPiece> textPieces(const PagePtr& page) {
+    return textPieces(page->metafile());
+}
+inline QStringList pageTexts(const PagePtr& page) {
+    return pageTexts(page->metafile());
+}
+inline int recordCount(const PagePtr& page, std::uint32_t type) {
+    return recordCount(page->metafile(), type);
+}
+
 // A printout written to a temporary file and loaded into a component.
 class Loaded {
 public:
@@ -93,10 +104,10 @@ public:
         wydruk.LoadFromFile(path);
     }
     TMLineWydruk& doc() { return wydruk.Tekst(); }
-    // Composes and returns copies of the pages delivered.
-    std::vector<TMetafile> compose() {
-        std::vector<TMetafile> pages;
-        wydruk.OnNextPage = [&](TWydruk&, const TMetafile& page) { pages.push_back(page); };
+    // Composes and returns the pages delivered.
+    std::vector<PagePtr> compose() {
+        std::vector<PagePtr> pages;
+        wydruk.OnNextPage = [&](TWydruk&, const PagePtr& page) { pages.push_back(page); };
         wydruk.MakePages();
         wydruk.OnNextPage = nullptr;
         return pages;

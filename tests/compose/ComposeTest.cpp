@@ -23,7 +23,7 @@ int countStarting(const QStringList& texts, const QString& prefix) {
 TEST(Compose, EmptyDocumentMakesNoPage) {
     Loaded loaded(printoutWithRoot(WSection()));
     int calls = 0;
-    loaded.wydruk.OnNextPage = [&](TWydruk&, const TMetafile&) { ++calls; };
+    loaded.wydruk.OnNextPage = [&](TWydruk&, const PagePtr&) { ++calls; };
     loaded.wydruk.MakePages();
     EXPECT_EQ(calls, 0);
     EXPECT_TRUE(loaded.doc().Pages.empty());

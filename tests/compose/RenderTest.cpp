@@ -35,7 +35,7 @@ WPrintout oneLine(std::vector<WField> fields, std::vector<WStyle> styles = {}) {
 TMetafile firstPage(const WPrintout& p) {
     Loaded loaded(p);
     auto pages = loaded.compose();
-    return pages.empty() ? TMetafile() : pages.front();
+    return pages.empty() ? TMetafile() : pages.front()->metafile();
 }
 
 // Lines drawn: pairs of MOVETOEX and LINETO, and the lines of poly-polylines, as (x0, y0, x1, y1).
@@ -186,7 +186,7 @@ TEST(Render, UnknownRuleStyleStillAdvances) {
     WSection root;
     root.header = splitGroup({line({rule(4)}), textLine(u"pod"_s)});
     Loaded loaded(printoutWithRoot(root));
-    const auto page = loaded.compose().front();
+    const TMetafile page = loaded.compose().front()->metafile();
     EXPECT_TRUE(drawnLines(page).empty());
     EXPECT_GT(textPieces(page).front().at.y(), 10);
 }
@@ -220,7 +220,7 @@ TEST(Render, PictureSpansThePageWidthAtItsAspect) {
     TPole& field = *loaded.doc().Root->Header.Lines.front()->Fields.front();
     // 1429 pixels wide, a fifth of that tall.
     EXPECT_NEAR(field.GetHeight(), 1429 / 5, 2);
-    const auto page = loaded.compose().front();
+    const TMetafile page = loaded.compose().front()->metafile();
     EXPECT_NEAR(textPieces(page).front().at.y(), field.Height, 3);
 }
 

@@ -65,7 +65,7 @@ TEST(Wydruk, EmptyDocumentReportsZero) {
 TEST(Wydruk, FirstPageArrivesBeforeTheCompositionEnds) {
     Loaded loaded(pagesOfLines(500));
     int linesAtFirstPage = -1;
-    loaded.wydruk.OnNextPage = [&](TWydruk& w, const TMetafile&) {
+    loaded.wydruk.OnNextPage = [&](TWydruk& w, const PagePtr&) {
         if (linesAtFirstPage < 0)
             linesAtFirstPage = w.Tekst().LinesDone;
     };
@@ -77,7 +77,7 @@ TEST(Wydruk, FirstPageArrivesBeforeTheCompositionEnds) {
 TEST(Wydruk, AbortDeliversThePartialPageAndTheNextRunComposesAgain) {
     Loaded loaded(pagesOfLines(500));
     std::vector<QStringList> delivered;
-    loaded.wydruk.OnNextPage = [&](TWydruk&, const TMetafile& page) { delivered.push_back(pageTexts(page)); };
+    loaded.wydruk.OnNextPage = [&](TWydruk&, const PagePtr& page) { delivered.push_back(pageTexts(page)); };
     loaded.wydruk.OnProgress = [&](TWydruk& w, bool, int) {
         if (w.Tekst().LinesDone == 5)
             w.Abort();
@@ -98,16 +98,13 @@ TEST(Wydruk, AbortDeliversThePartialPageAndTheNextRunComposesAgain) {
 // A second MakePages hands the very same page objects out again, in order, without composing.
 TEST(Wydruk, ValidPagesAreDeliveredAgainWithoutComposing) {
     Loaded loaded(pagesOfLines(200));
-    std::vector<QByteArray> composed;
-    loaded.wydruk.OnNextPage = [&](TWydruk&, const TMetafile& page) { composed.push_back(page.bytes()); };
+    std::vector<PagePtr> first;
+    loaded.wydruk.OnNextPage = [&](TWydruk&, const PagePtr& page) { first.push_back(page); };
     loaded.wydruk.MakePages();
-    std::vector<const TMetafile*> first;
-    for (const TMetafile& page : loaded.doc().Pages)
-        first.push_back(&page);
-    EXPECT_EQ(first.size(), composed.size());
-    std::vector<const TMetafile*> second;
+    EXPECT_EQ(first, loaded.doc().Pages);
+    std::vector<PagePtr> second;
     int progressCalls = 0;
-    loaded.wydruk.OnNextPage = [&](TWydruk&, const TMetafile& page) { second.push_back(&page); };
+    loaded.wydruk.OnNextPage = [&](TWydruk&, const PagePtr& page) { second.push_back(page); };
     loaded.wydruk.OnProgress = [&](TWydruk&, bool, int) { ++progressCalls; };
     loaded.wydruk.MakePages();
     EXPECT_EQ(first, second);
@@ -156,7 +153,46 @@ TEST(Wydruk, ReadOnlyFileOpens) {
     TWydruk w;
     w.LoadFromFile(path);
     int pages = 0;
-    w.OnNextPage = [&](TWydruk&, const TMetafile&) { ++pages; };
+    w.OnNextPage = [&](TWydruk&, const PagePtr&) { ++pages; };
     w.MakePages();
     EXPECT_EQ(pages, 1);
+}
+
+// Pages used to be handed out as references into the document's list of pages: the next page
+// could move them, and a new load or the end of the component freed them under their receiver.
+// A page now lives as long as someone holds it, unchanged.
+TEST(Wydruk, HandedOutPagesOutliveTheComponentAndLaterLoads) {
+    QTemporaryDir dir;
+    const QString first = dir.filePath(u"pierwszy.wyd"_s);
+    const QString second = dir.filePath(u"drugi.wyd"_s);
+    ASSERT_TRUE(writeWyd(first, pagesOfLines(300)));
+    WSection other;
+    other.header = numberedGroup(u"Inny"_s, 400);
+    ASSERT_TRUE(writeWyd(second, printoutWithRoot(other)));
+
+    std::vector<PagePtr> kept;
+    std::vector<QStringList> textsWhenMade;
+    const TMetafile* firstMetafile = nullptr;
+    {
+        auto w = std::make_unique<TWydruk>();
+        w->LoadFromFile(first);
+        w->OnNextPage = [&](TWydruk&, const PagePtr& page) {
+            kept.push_back(page);
+            textsWhenMade.push_back(pageTexts(page));
+        };
+        w->MakePages();
+        ASSERT_GT(kept.size(), 2u);
+        firstMetafile = &kept.front()->metafile();
+
+        w->OnNextPage = nullptr;
+        w->LoadFromFile(second);
+        w->MakePages();
+        EXPECT_NE(w->Tekst().Pages.front(), kept.front());
+    } // the component and its document end here
+
+    EXPECT_EQ(&kept.front()->metafile(), firstMetafile);
+    for (size_t i = 0; i < kept.size(); ++i)
+        EXPECT_EQ(pageTexts(kept[i]), textsWhenMade[i]) << "page " << i + 1;
+    EXPECT_EQ(textsWhenMade.front().front(), u"Pozycja 1"_s);
+    EXPECT_EQ(kept.front()->size(), freshPageSize());
 }

@@ -123,7 +123,7 @@ TEST(Model, ClearKeepsTheSkeleton) {
     addLoaded(doc, "A");
     addLines(doc.Root->Header, 2);
     doc.Root->Sections.push_back(std::make_unique<TMLine>(&doc));
-    doc.Pages.emplace_back();
+    doc.Pages.push_back(makePage(TMetafile()));
     doc.LinesPerPage = 60;
     doc.Scale = 0.3f;
     TLinie* header = &doc.Root->Header;

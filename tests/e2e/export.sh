@@ -105,5 +105,9 @@ expect_eq "$(status_of "$exe" -q --text "$work/empty.wyd")" 0 "empty printout to
 "$exe" -o "$work/progress.pdf" "$sample" 2>"$work/progress.txt"
 grep -q '^strona 1$' "$work/progress.txt" || fail "progress lines"
 
+# Standard error holds the exporter's own words only, also on a machine without a session.
+env -u XDG_RUNTIME_DIR "$exe" -q -o "$work/quiet.pdf" "$sample" 2>"$work/quiet.txt"
+[[ ! -s "$work/quiet.txt" ]] || fail "quiet export writes nothing to standard error: $(cat "$work/quiet.txt")"
+
 [[ $failures -eq 0 ]] || { echo "$failures check(s) failed" >&2; exit 1; }
 echo "export.sh: all checks passed"

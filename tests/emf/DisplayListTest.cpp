@@ -61,7 +61,7 @@ std::vector<QByteArray> invoicePages() {
     TWydruk wydruk;
     wydruk.LoadFromFile(path);
     std::vector<QByteArray> pages;
-    wydruk.OnNextPage = [&](TWydruk&, const TMetafile& page) { pages.push_back(page.bytes()); };
+    wydruk.OnNextPage = [&](TWydruk&, const PagePtr& page) { pages.push_back(page->metafile().bytes()); };
     wydruk.MakePages();
     return pages;
 }

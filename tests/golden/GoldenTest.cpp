@@ -39,8 +39,8 @@ QString traceOf(const QString& path) {
     wydruk.LoadFromFile(path);
     QString out;
     int number = 0;
-    wydruk.OnNextPage = [&](TWydruk&, const TMetafile& page) {
-        out += u"# page %1\n"_s.arg(++number) + emfTrace(EmfDisplayList(page.bytes()));
+    wydruk.OnNextPage = [&](TWydruk&, const PagePtr& page) {
+        out += u"# page %1\n"_s.arg(++number) + emfTrace(page->displayList());
     };
     wydruk.MakePages();
     return out;

@@ -1,8 +1,8 @@
 // The shared window routines: the one-message pump, the repaint of all windows and the busy
 // cursor stack.
 
-#include "kit/Repaint.h"
 #include "platform/Routines.h"
+#include "kit/Repaint.h"
 
 #include <QApplication>
 #include <QCursor>

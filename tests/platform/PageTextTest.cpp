@@ -56,8 +56,8 @@ std::vector<PageText> composedPages(const WPrintout& printout) {
     TWydruk wydruk;
     wydruk.LoadFromFile(path);
     std::vector<PageText> pages;
-    wydruk.OnNextPage = [&](TWydruk&, const TMetafile& page) {
-        pages.push_back(extractPageText(QByteArrayView(page.bytes())));
+    wydruk.OnNextPage = [&](TWydruk&, const PagePtr& page) {
+        pages.push_back(extractPageText(*page));
     };
     wydruk.MakePages();
     return pages;

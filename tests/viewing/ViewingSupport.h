@@ -48,7 +48,7 @@ inline QList<vek::PagePtr> composedPages(const WPrintout& p) {
     vek::TWydruk w;
     w.LoadFromFile(writePrintout(dir, p));
     QList<vek::PagePtr> pages;
-    w.OnNextPage = [&](vek::TWydruk&, const vek::TMetafile& page) { pages.append(vek::makePage(page)); };
+    w.OnNextPage = [&](vek::TWydruk&, const vek::PagePtr& page) { pages.append(page); };
     w.MakePages();
     return pages;
 }

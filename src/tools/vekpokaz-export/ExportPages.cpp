@@ -68,16 +68,15 @@ WriterOptions writerOptions(const Options& o) {
     return w;
 }
 
-using PageAt = std::function<const TMetafile&(int)>;
-using WriterFactory = std::function<std::unique_ptr<PageWriter>(const PageAt&)>;
+using WriterFactory = std::function<std::unique_ptr<PageWriter>()>;
 
 // The writer for -o: thumbnail, EMF files, or sheets (PDF or PNG) in the chosen layout; for --print
 // sheets on the printer.
-std::unique_ptr<PageWriter> writerFor(const Options& o, const PageAt& pageAt) {
+std::unique_ptr<PageWriter> writerFor(const Options& o) {
     const WriterOptions w = writerOptions(o);
     if (!o.printer.isEmpty()) {
         const PrintJob job{o.printer, o.copies, QFileInfo(o.input).completeBaseName()};
-        return makeSheetPageWriter(makePrinterSheets(w, job), w.layout, pageAt);
+        return makeSheetPageWriter(makePrinterSheets(w, job), w.layout);
     }
     if (o.thumbnail > 0)
         return makeThumbnailWriter(w);
@@ -85,7 +84,7 @@ std::unique_ptr<PageWriter> writerFor(const Options& o, const PageAt& pageAt) {
         return makeEmfWriter(w);
     auto sheets = o.output.endsWith(u".pdf", Qt::CaseInsensitive) ? makePdfSheets(w.path, w)
                                                                   : makePngSheets(w.path, w, w.dpi);
-    return makeSheetPageWriter(std::move(sheets), w.layout, pageAt);
+    return makeSheetPageWriter(std::move(sheets), w.layout);
 }
 
 ExitCode usage(const QString& what) {
@@ -94,23 +93,23 @@ ExitCode usage(const QString& what) {
 }
 
 // Composes the printout and hands every requested page to the writer as soon as it exists. A page
-// asked for before a later one waits in the document, which keeps every page it made by design, so
-// nothing is copied here. With firstOnly the composition stops after the first requested page.
+// asked for before a later one waits in the list of pages made (shared pages, nothing is copied).
+// With firstOnly the composition stops after the first requested page.
 void composeInto(const Options& o, const WriterFactory& makeWriter, bool firstOnly) {
     const QList<PageRange> ranges = o.pages.isEmpty() ? QList<PageRange>() : ParsePageRanges(o.pages);
     TWydruk wydruk;
     wydruk.LoadFromFile(o.input);
-    const auto& pages = wydruk.Tekst().Pages;
-    const auto writerPtr =
-        makeWriter([&pages](int number) -> const TMetafile& { return pages[size_t(number - 1)]; });
+    const auto writerPtr = makeWriter();
     PageWriter& writer = *writerPtr;
 
     Progress progress(o.quiet);
     PageSchedule schedule(ranges);
+    std::vector<PagePtr> pages;
     int made = 0;
     bool stopped = false;
     wydruk.OnProgress = [&](TWydruk&, bool, int postep) { progress.percent(postep); };
-    wydruk.OnNextPage = [&](TWydruk& sender, const TMetafile&) {
+    wydruk.OnNextPage = [&](TWydruk& sender, const PagePtr& page) {
+        pages.push_back(page);
         schedule.pageMade(++made, [&](int number) {
             if (stopped)
                 return;
@@ -181,7 +180,7 @@ ExitCode exportPages(const Options& o) {
         return usage(u"--mode reduced and booklet need -o FILE.pdf or FILE.png"_s);
     return guarded([&] {
         composeInto(
-            o, [&](const PageAt& pageAt) { return writerFor(o, pageAt); }, o.thumbnail > 0);
+            o, [&] { return writerFor(o); }, o.thumbnail > 0);
     });
 }
 
@@ -190,14 +189,14 @@ namespace {
 // The text modes: every page to the writer; a single picture is one page.
 ExitCode writeEveryPage(const Options& o, const std::function<std::unique_ptr<PageWriter>()>& makeWriter) {
     return guarded([&] {
-        if (isMetafileFile(o.input)) {
+        if (isMetafileFile(o.input)) { // a single picture is one page
             auto writer = makeWriter();
-            writer->write(1, readPicture(o.input));
+            writer->write(1, makePage(readPicture(o.input)));
             writer->finish();
             return;
         }
         composeInto(
-            o, [&](const PageAt&) { return makeWriter(); }, false);
+            o, [&] { return makeWriter(); }, false);
     });
 }
 

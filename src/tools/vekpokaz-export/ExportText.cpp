@@ -1,7 +1,7 @@
 #include "ExportText.h"
 
 #include "platform/EmfTrace.h"
-#include "platform/Metafile.h"
+#include "platform/Page.h"
 #include "platform/PageText.h"
 
 #include <cstdio>
@@ -17,16 +17,16 @@ void printUtf8(const QString& text) {
 
 class TraceWriter : public PageWriter {
 public:
-    void write(int pageNumber, const TMetafile& page) override {
-        printUtf8(QStringLiteral("# page %1\n").arg(pageNumber) + emfTrace(EmfDisplayList(page.bytes())));
+    void write(int pageNumber, const PagePtr& page) override {
+        printUtf8(QStringLiteral("# page %1\n").arg(pageNumber) + emfTrace(page->displayList()));
     }
     void finish() override { std::fflush(stdout); }
 };
 
 } // namespace
 
-QString pageText(const TMetafile& page) {
-    const QString text = extractPageText(QByteArrayView(page.bytes())).text;
+QString pageText(const Page& page) {
+    const QString text = extractPageText(page).text;
     return text.isEmpty() ? text : text + u'\n';
 }
 

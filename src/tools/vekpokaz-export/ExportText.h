@@ -7,13 +7,13 @@
 #include <QString>
 
 namespace vek {
-class TMetafile;
+class Page;
 }
 
 namespace vek::exporter {
 
 // One line of text per printed line, each ending in "\n".
-QString pageText(const TMetafile& page);
+QString pageText(const Page& page);
 
 // --trace: every record of every page, one line each, each page opening with "# page N".
 std::unique_ptr<PageWriter> makeTraceWriter();

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
 
 using namespace Qt::StringLiterals;
 
@@ -24,8 +25,8 @@ class SheetPerPage : public PageWriter {
 public:
     explicit SheetPerPage(std::unique_ptr<SheetWriter> sheets)
         : m_sheets(std::move(sheets)) {}
-    void write(int pageNumber, const TMetafile& page) override {
-        m_sheets->side(pageNumber, {&page, nullptr});
+    void write(int pageNumber, const PagePtr& page) override {
+        m_sheets->side(pageNumber, {&page->metafile(), nullptr});
     }
     void finish() override { m_sheets->finish(); }
     void discard() override { m_sheets->discard(); }
@@ -38,14 +39,13 @@ private:
 // then back once every page exists.
 class TwoUp : public PageWriter {
 public:
-    TwoUp(std::unique_ptr<SheetWriter> sheets, SheetLayout layout,
-          std::function<const TMetafile&(int)> pageAt)
+    TwoUp(std::unique_ptr<SheetWriter> sheets, SheetLayout layout)
         : m_sheets(std::move(sheets))
-        , m_layout(layout)
-        , m_pageAt(std::move(pageAt)) {}
+        , m_layout(layout) {}
 
-    void write(int pageNumber, const TMetafile&) override {
+    void write(int pageNumber, const PagePtr& page) override {
         m_pages.append(pageNumber);
+        m_held[pageNumber] = page;
         if (m_layout == SheetLayout::Reduced && m_pages.size() == 2)
             flush();
     }
@@ -57,7 +57,10 @@ public:
     void discard() override { m_sheets->discard(); }
 
 private:
-    const TMetafile* page(int number) const { return number > 0 ? &m_pageAt(number) : nullptr; }
+    const TMetafile* page(int number) const {
+        const auto it = m_held.find(number);
+        return it == m_held.end() ? nullptr : &it->second->metafile();
+    }
 
     void flush() {
         for (const SheetRecord& sheet : PlanSheets(m_pages, m_layout, false)) {
@@ -66,12 +69,13 @@ private:
                 m_sheets->side(++m_sides, {page(sheet.backFirst), page(sheet.backSecond)});
         }
         m_pages.clear();
+        m_held.clear();
     }
 
     std::unique_ptr<SheetWriter> m_sheets;
     SheetLayout m_layout;
-    std::function<const TMetafile&(int)> m_pageAt;
-    QList<int> m_pages;
+    QList<int> m_pages;            // page numbers waiting for their sheet
+    std::map<int, PagePtr> m_held; // those pages, held until their sheet is written
     int m_sides = 0;
 };
 
@@ -83,7 +87,7 @@ public:
         m_options.layout = SheetLayout::Normal;
     }
 
-    void write(int, const TMetafile& page) override {
+    void write(int, const PagePtr& page) override {
         if (m_done)
             return;
         m_done = true;
@@ -91,7 +95,8 @@ public:
         const double scale = m_options.thumbnail / std::max(mm.width(), mm.height()); // pixels per mm
         const QSize size(std::max(1, int(std::lround(mm.width() * scale))),
                          std::max(1, int(std::lround(mm.height() * scale))));
-        const QImage image = renderSheet(m_options, {&page, nullptr}, size, scale * 25.4, scale * 25.4);
+        const QImage image =
+            renderSheet(m_options, {&page->metafile(), nullptr}, size, scale * 25.4, scale * 25.4);
         QSaveFile file(m_options.path);
         if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
             cannotWrite(m_options.path, file.errorString());
@@ -107,11 +112,11 @@ public:
     explicit EmfWriter(const WriterOptions& options)
         : m_options(options) {}
 
-    void write(int pageNumber, const TMetafile& page) override {
+    void write(int pageNumber, const PagePtr& page) override {
         const QString path = pageFileName(m_options.path, pageNumber);
+        const QByteArray& bytes = page->metafile().bytes();
         QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(page.bytes()) != page.bytes().size() ||
-            !file.commit())
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
             cannotWrite(path, file.errorString());
     }
 
@@ -121,10 +126,10 @@ private:
 
 class TextWriter : public PageWriter {
 public:
-    void write(int, const TMetafile& page) override {
+    void write(int, const PagePtr& page) override {
         if (m_pages++ > 0)
             std::fputc('\f', stdout);
-        const QByteArray text = pageText(page).toUtf8();
+        const QByteArray text = pageText(*page).toUtf8();
         std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
     }
     void finish() override { std::fflush(stdout); }
@@ -135,11 +140,10 @@ private:
 
 } // namespace
 
-std::unique_ptr<PageWriter> makeSheetPageWriter(std::unique_ptr<SheetWriter> sheets, SheetLayout layout,
-                                                std::function<const TMetafile&(int)> pageAt) {
+std::unique_ptr<PageWriter> makeSheetPageWriter(std::unique_ptr<SheetWriter> sheets, SheetLayout layout) {
     if (layout == SheetLayout::Normal)
         return std::make_unique<SheetPerPage>(std::move(sheets));
-    return std::make_unique<TwoUp>(std::move(sheets), layout, std::move(pageAt));
+    return std::make_unique<TwoUp>(std::move(sheets), layout);
 }
 std::unique_ptr<PageWriter> makeEmfWriter(const WriterOptions& options) {
     return std::make_unique<EmfWriter>(options);

@@ -1,18 +1,15 @@
 #pragma once
 // Writing composed pages: one writer per output format. Writers receive each requested page once
-// it is finished and keep nothing of it. The sheets themselves (PDF, PNG, the printer) are the
-// printing layer's; here pages are put on them in the chosen layout.
+// it is finished; a writer that needs a page later (the two-up layouts) holds its PagePtr. The
+// sheets themselves (PDF, PNG, the printer) are the printing layer's; here pages are put on them in
+// the chosen layout.
 
+#include "platform/Page.h"
 #include "printing/PageList.h"
 #include "printing/SheetWriters.h"
 
 #include <QString>
-#include <functional>
 #include <memory>
-
-namespace vek {
-class TMetafile;
-}
 
 namespace vek::exporter {
 
@@ -20,7 +17,7 @@ namespace vek::exporter {
 class PageWriter {
 public:
     virtual ~PageWriter() = default;
-    virtual void write(int pageNumber, const TMetafile& page) = 0;
+    virtual void write(int pageNumber, const PagePtr& page) = 0;
     virtual void finish() {}
     // Called instead of finish() when the export fails: nothing half-written stays behind.
     virtual void discard() {}
@@ -33,11 +30,9 @@ struct WriterOptions : SheetFormat {
     int thumbnail = 0;
 };
 
-// Pages onto sheets in the options' layout, planned as printing plans them. pageAt gives any page
-// already made (the two-up layouts place pages written earlier); reduced sheets are written as
-// each pair is complete, a booklet when all pages exist.
-std::unique_ptr<PageWriter> makeSheetPageWriter(std::unique_ptr<SheetWriter> sheets, SheetLayout layout,
-                                                std::function<const TMetafile&(int)> pageAt);
+// Pages onto sheets in the options' layout, planned as printing plans them: reduced sheets are
+// written as each pair is complete, a booklet when all pages exist.
+std::unique_ptr<PageWriter> makeSheetPageWriter(std::unique_ptr<SheetWriter> sheets, SheetLayout layout);
 // EMF: the page metafile itself, one file per page.
 std::unique_ptr<PageWriter> makeEmfWriter(const WriterOptions& options);
 // PNG: the first page written only, as an image whose longer side is options.thumbnail pixels.

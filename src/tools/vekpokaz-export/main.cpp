@@ -1,5 +1,6 @@
 // vekpokaz-export: the headless exporter. Parses the command line and runs one mode (Export.h).
 #include "Export.h"
+#include "ExportMessages.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -168,6 +169,7 @@ ExitCode run(const Options& o) {
 } // namespace
 
 int main(int argc, char** argv) {
+    keepQtMessagesQuiet();
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("vekpokaz-export"));
