@@ -24,7 +24,7 @@ public:
     WmfWalker(QByteArrayView bytes, qsizetype start)
         : m_bytes(bytes)
         , m_offset(start) {}
-    // The next record. False after META_EOF, at the end of the bytes, or at a record whose size
+    // The next record. False after META_EOF, and at the end of the bytes or at a record whose size
     // field is below 3 words or runs past the end (the walk stops there and damaged() is set).
     bool next(EmfRecord& record);
     bool damaged() const { return m_damaged; }

@@ -130,8 +130,8 @@ bool WmfWalker::next(EmfRecord& record) {
     if (m_done)
         return false;
     const qsizetype left = m_bytes.size() - m_offset;
-    if (left < 6) {
-        m_damaged = left != 0;
+    if (left < 6) { // the bytes end before META_EOF
+        m_damaged = true;
         m_done = true;
         return false;
     }

@@ -77,6 +77,11 @@ int WmfWriter::allocate() {
     return i;
 }
 
+int WmfWriter::create(std::uint16_t function, const QByteArray& params) {
+    raw(function, params);
+    return allocate();
+}
+
 int WmfWriter::createPen(int style, int width, ColorRef colour) {
     record(wmr::CREATEPENINDIRECT, {style, width, 0, int(colour & 0xFFFF), int(colour >> 16)});
     return allocate();

@@ -28,6 +28,8 @@ public:
     int createPen(int style, int width, ColorRef colour);
     int createBrush(int style, ColorRef colour, int hatch = 0);
     int createFont(int height, const QByteArray& face, int charset = 0, int weight = 400);
+    // Any record that creates an object; answers its slot.
+    int create(std::uint16_t function, const QByteArray& params);
     WmfWriter& select(int index);
     WmfWriter& deleteObject(int index);
     WmfWriter& textAlign(unsigned align);
