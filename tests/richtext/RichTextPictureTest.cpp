@@ -33,6 +33,21 @@ QByteArray pictureDocument(const QByteArray& pict, const QByteArray& before = "x
     return richEdit("\\pard\\f0\\fs20 " + before + "{\\pict" + pict + "}\\par");
 }
 
+// The rich text recorded into a page metafile in the rectangle, the page played into an image.
+QImage drawOnPage(const QByteArray& rtf, const QRect& rect, QSize imageSize) {
+    TMetafile page;
+    page.setPageSize();
+    {
+        MetafileCanvas canvas(page);
+        DrawRichText(canvas, rect, rtf, true, true, 1.0f);
+    }
+    QImage played(imageSize, QImage::Format_RGB32);
+    played.fill(Qt::white);
+    QPainter painter(&played);
+    EXPECT_TRUE(playEmf(painter, QRectF(QPointF(0, 0), QSizeF(imageSize)), page).valid);
+    return played;
+}
+
 QImage drawDirect(const QByteArray& rtf, QSize size = QSize(300, 150)) {
     QImage img(size, QImage::Format_RGB32);
     img.fill(Qt::white);
@@ -93,18 +108,7 @@ TEST(RichTextPicture, WmfIsDrawnInItsPlaceOnTheLine) {
 TEST(RichTextPicture, WmfInAPageMetafilePlaysAsWhenDrawnDirectly) {
     const QByteArray rtf = pictureDocument("\\wmetafile8\\picw5080\\pich2540\\picwgoal1440\\pichgoal720 " +
                                            redRightHalf().toHex());
-    TMetafile page;
-    page.setPageSize();
-    {
-        MetafileCanvas canvas(page);
-        DrawRichText(canvas, QRect(0, 0, 300, 150), rtf, true, true, 1.0f);
-    }
-    QImage played(1429, 2000, QImage::Format_RGB32);
-    played.fill(Qt::white);
-    {
-        QPainter painter(&played);
-        EXPECT_TRUE(playEmf(painter, QRectF(0, 0, 1429, 2000), page).valid);
-    }
+    const QImage played = drawOnPage(rtf, QRect(0, 0, 300, 150), QSize(1429, 2000));
     // The same box, but for the page's device pixel that GDI leaves out at a rectangle's right and
     // bottom edges.
     const QRect recorded = redBounds(played), direct = redBounds(drawDirect(rtf));
@@ -147,18 +151,7 @@ TEST(RichTextPicture, CorpusWordPadPicturesInWmfAreDrawn) {
     if (rtf.isEmpty())
         GTEST_SKIP() << "corpus not present";
     // Three bitmaps inside WMFs, each 134 x 62 units shown 2010 x 930 twips (134 x 62 pixels).
-    TMetafile page;
-    page.setPageSize();
-    {
-        MetafileCanvas canvas(page);
-        DrawRichText(canvas, QRect(0, 0, 1000, 1000), rtf, true, true, 1.0f);
-    }
-    QImage img(715, 1000, QImage::Format_RGB32);
-    img.fill(Qt::white);
-    {
-        QPainter painter(&img);
-        playEmf(painter, QRectF(0, 0, 715, 1000), page);
-    }
+    const QImage img = drawOnPage(rtf, QRect(0, 0, 1000, 1000), QSize(715, 1000));
     if (qEnvironmentVariableIsSet("VEK_SAVE_IMAGES"))
         img.save(QDir::temp().filePath(QStringLiteral("simplepict.png")));
     // The logo's dark blue letters, in all three.

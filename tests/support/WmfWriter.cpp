@@ -23,11 +23,15 @@ void putI32(QByteArray& b, std::int32_t v) {
 
 } // namespace
 
-WmfWriter& WmfWriter::record(std::uint16_t function, std::initializer_list<int> words) {
-    QByteArray params;
-    for (int w : words)
-        putU16(params, std::uint16_t(w));
-    return raw(function, params);
+QByteArray WmfWriter::words(std::initializer_list<int> values) {
+    QByteArray b;
+    for (int v : values)
+        putU16(b, std::uint16_t(v));
+    return b;
+}
+
+WmfWriter& WmfWriter::record(std::uint16_t function, std::initializer_list<int> params) {
+    return raw(function, words(params));
 }
 
 WmfWriter& WmfWriter::raw(std::uint16_t function, const QByteArray& params) {

@@ -17,7 +17,7 @@ namespace vek::test {
 
 class WmfWriter {
 public:
-    WmfWriter& record(std::uint16_t function, std::initializer_list<int> words);
+    WmfWriter& record(std::uint16_t function, std::initializer_list<int> params);
     WmfWriter& raw(std::uint16_t function, const QByteArray& params);
 
     WmfWriter& window(int x, int y, int width, int height);
@@ -46,6 +46,8 @@ public:
 
     // A packed 24-bit DIB (BITMAPINFOHEADER and bottom-up rows) of the image.
     static QByteArray dib(const QImage& image);
+    // 16-bit words, little-endian, for the parameters of raw records.
+    static QByteArray words(std::initializer_list<int> values);
 
 private:
     int allocate();

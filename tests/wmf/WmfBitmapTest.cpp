@@ -9,7 +9,6 @@
 #include "platform/WmfRecords.h"
 
 #include <QPainter>
-#include <QtEndian>
 #include <gtest/gtest.h>
 
 using namespace vek;
@@ -27,13 +26,7 @@ QImage render(const QByteArray& wmf) {
 }
 
 QByteArray words(std::initializer_list<int> values) {
-    QByteArray b;
-    for (int v : values) {
-        char buf[2];
-        qToLittleEndian<quint16>(quint16(v), buf);
-        b.append(buf, 2);
-    }
-    return b;
+    return WmfWriter::words(values);
 }
 
 // Red top left, blue top right, green bottom left, black bottom right.

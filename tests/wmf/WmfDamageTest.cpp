@@ -10,7 +10,6 @@
 #include "platform/WmfRecords.h"
 
 #include <QPainter>
-#include <QtEndian>
 #include <gtest/gtest.h>
 
 using namespace vek;
@@ -19,13 +18,7 @@ using namespace vek::test;
 namespace {
 
 QByteArray words(std::initializer_list<int> values) {
-    QByteArray b;
-    for (int v : values) {
-        char buf[2];
-        qToLittleEndian<quint16>(quint16(v), buf);
-        b.append(buf, 2);
-    }
-    return b;
+    return WmfWriter::words(values);
 }
 
 EmfPlayResult play(const QByteArray& wmf, QImage* out = nullptr) {
