@@ -59,10 +59,6 @@ WmfWriter& WmfWriter::rectangle(int left, int top, int right, int bottom) {
     return record(wmr::RECTANGLE, {bottom, right, top, left});
 }
 
-WmfWriter& WmfWriter::ellipse(int left, int top, int right, int bottom) {
-    return record(wmr::ELLIPSE, {bottom, right, top, left});
-}
-
 WmfWriter& WmfWriter::polygon(const QList<QPoint>& points) {
     QByteArray p;
     putU16(p, std::uint16_t(points.size()));
@@ -73,27 +69,19 @@ WmfWriter& WmfWriter::polygon(const QList<QPoint>& points) {
     return raw(wmr::POLYGON, p);
 }
 
-int WmfWriter::allocate() {
-    if (m_free.empty())
-        return m_objects++;
-    const int i = *m_free.begin();
-    m_free.erase(m_free.begin());
-    return i;
-}
-
 int WmfWriter::create(std::uint16_t function, const QByteArray& params) {
     raw(function, params);
-    return allocate();
+    return m_objects++;
 }
 
 int WmfWriter::createPen(int style, int width, ColorRef colour) {
     record(wmr::CREATEPENINDIRECT, {style, width, 0, int(colour & 0xFFFF), int(colour >> 16)});
-    return allocate();
+    return m_objects++;
 }
 
 int WmfWriter::createBrush(int style, ColorRef colour, int hatch) {
     record(wmr::CREATEBRUSHINDIRECT, {style, int(colour & 0xFFFF), int(colour >> 16), hatch});
-    return allocate();
+    return m_objects++;
 }
 
 int WmfWriter::createFont(int height, const QByteArray& face, int charset, int weight) {
@@ -104,16 +92,11 @@ int WmfWriter::createFont(int height, const QByteArray& face, int charset, int w
     p.append(QByteArray(4, '\0'));
     p.append(face).append('\0');
     raw(wmr::CREATEFONTINDIRECT, p);
-    return allocate();
+    return m_objects++;
 }
 
 WmfWriter& WmfWriter::select(int index) {
     return record(wmr::SELECTOBJECT, {index});
-}
-
-WmfWriter& WmfWriter::deleteObject(int index) {
-    m_free.insert(index);
-    return record(wmr::DELETEOBJECT, {index});
 }
 
 WmfWriter& WmfWriter::textAlign(unsigned align) {

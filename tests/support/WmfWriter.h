@@ -1,7 +1,7 @@
 #pragma once
 // Writes small Windows Metafiles for tests, record by record. Parameters are 16-bit words in the
 // order the record stores them (for most records the reverse of the GDI call); the helpers below
-// take GDI's order. Objects take the lowest free slot, as players number them.
+// take GDI's order. Objects are numbered in the order they are created (nothing is deleted).
 
 #include "platform/Gdi.h"
 
@@ -11,7 +11,6 @@
 #include <QRect>
 #include <cstdint>
 #include <initializer_list>
-#include <set>
 
 namespace vek::test {
 
@@ -23,7 +22,6 @@ public:
     WmfWriter& window(int x, int y, int width, int height);
     WmfWriter& mapMode(int mode);
     WmfWriter& rectangle(int left, int top, int right, int bottom);
-    WmfWriter& ellipse(int left, int top, int right, int bottom);
     WmfWriter& polygon(const QList<QPoint>& points);
     int createPen(int style, int width, ColorRef colour);
     int createBrush(int style, ColorRef colour, int hatch = 0);
@@ -31,7 +29,6 @@ public:
     // Any record that creates an object; answers its slot.
     int create(std::uint16_t function, const QByteArray& params);
     WmfWriter& select(int index);
-    WmfWriter& deleteObject(int index);
     WmfWriter& textAlign(unsigned align);
     WmfWriter& textOut(int x, int y, const QByteArray& text);
     // rect: left, top, right, bottom when the options ask for one; dx may be empty.
@@ -50,11 +47,8 @@ public:
     static QByteArray words(std::initializer_list<int> values);
 
 private:
-    int allocate();
-
     QByteArray m_records;
     std::uint32_t m_maxRecord = 3;
-    std::set<int> m_free;
     int m_objects = 0;
 };
 
