@@ -55,8 +55,9 @@ enum BorderSide { BorderTop = 1, BorderBottom = 2, BorderLeft = 4, BorderRight =
 
 enum class PictureKind { None, Emf, Png, Jpeg, Wmf, Bitmap };
 
-// Pictures are kept as document resources under this URL scheme ("rtfpict:<n>"): EMF and WMF as
-// their bytes (QByteArray), PNG and JPEG decoded (QImage).
+// Pictures are kept as document resources under this URL scheme ("rtfpict:<n>"): EMF as its bytes
+// (QByteArray; a WMF is kept converted to EMF, with the kind Emf), PNG, JPEG and bitmaps decoded
+// (QImage).
 inline constexpr char16_t PictureScheme[] = u"rtfpict";
 
 } // namespace vek::rtf

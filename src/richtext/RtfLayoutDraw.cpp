@@ -215,9 +215,10 @@ void Layout::drawPicture(GdiCanvas& canvas, const RunStyle& s, const QRect& r) c
         break;
     case PictureKind::Png:
     case PictureKind::Jpeg:
+    case PictureKind::Bitmap:
         canvas.stretchImage(r, data.value<QImage>());
         break;
-    default: // WMF and bitmaps keep their place only
+    default: // pictures we cannot read keep their place only
         break;
     }
 }

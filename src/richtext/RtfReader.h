@@ -5,7 +5,7 @@
 // (\ansicpg, \fcharset, \'xx), \uN with \ucN, character formatting (\f \fs \b \i \ul \strike
 // \super \sub \cf \highlight \cb \v \plain), paragraph formatting (\pard \ql \qr \qc \qj \li \ri
 // \fi \sb \sa \sl \slmult \tx), \tab \line \par \page, fields (their result), and pictures
-// (\emfblip \pngblip \jpegblip kept; \wmetafile and bitmaps keep their place only).
+// (\emfblip \pngblip \jpegblip \wmetafile \dibitmap \wbitmap drawn; others keep their place only).
 //
 // Any input is accepted: malformed RTF (unbalanced braces, truncated escapes, absurd numbers) is
 // read as far as it makes sense, never read past its end, and nothing is allocated from a count

@@ -4,6 +4,8 @@
 #include "RtfReaderState.h"
 #include "platform/Errors.h"
 #include "platform/Metafile.h"
+#include "platform/WmfBitmap.h"
+#include "platform/WmfPlayer.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -29,6 +31,21 @@ QImage decodeImage(const QByteArray& data, qint64& pixelBudget, QSize& size) {
         return {};
     pixelBudget -= pixels;
     return reader.read();
+}
+
+// Decodes a \dibitmap (a packed DIB) or a \wbitmap (a device-dependent bitmap whose geometry the
+// picture's words give) within the pixel budget.
+QImage decodeBitmap(const Picture& p, qint64& pixelBudget, QSize& size) {
+    DeviceBitmap ddb{p.picw, p.pich, p.widthBytes, p.planes, p.bitsPixel, p.data};
+    if (ddb.widthBytes == 0) // rows padded to whole words
+        ddb.widthBytes = int((qint64(p.picw) * p.bitsPixel + 15) / 16 * 2);
+    size = p.deviceBitmap ? QSize(p.picw, p.pich) : packedDibSize(p.data);
+    size.setHeight(std::abs(size.height()));
+    const qint64 pixels = qint64(size.width()) * size.height();
+    if (pixels <= 0 || pixels > pixelBudget)
+        return {};
+    pixelBudget -= pixels;
+    return decodePackedDib(p.deviceBitmap ? deviceBitmapToDib(ddb) : p.data);
 }
 
 } // namespace
@@ -186,8 +203,8 @@ QTextBlockFormat Reader::blockFormat() const {
     return f;
 }
 
-// Inserts the picture just read as one character of the text. Metafiles stay bytes, PNG and
-// JPEG are decoded; anything else keeps only its place on the line.
+// Inserts the picture just read as one character of the text. Metafiles stay bytes (a WMF turned
+// into an EMF), PNG, JPEG and bitmaps are decoded; anything else keeps only its place on the line.
 void Reader::insertPicture() {
     Picture p = std::move(m_picture);
     m_picture = Picture{};
@@ -196,17 +213,20 @@ void Reader::insertPicture() {
     QVariant resource;
     QSizeF natural; // points
     PictureKind kind = p.kind;
-    if (kind == PictureKind::Emf) {
+    if (kind == PictureKind::Emf || kind == PictureKind::Wmf) {
         try {
-            const TMetafile emf = TMetafile::fromBytes(p.data);
+            const TMetafile emf = kind == PictureKind::Emf ? TMetafile::fromBytes(p.data)
+                                                           : wmfToMetafile(p.data, QSize(p.picw, p.pich));
             natural = QSizeF(emf.frame().width() * 72.0 / 2540.0, emf.frame().height() * 72.0 / 2540.0);
-            resource = p.data;
+            resource = emf.bytes();
+            kind = PictureKind::Emf;
         } catch (const EInvalidGraphic&) {
             kind = PictureKind::None;
         }
-    } else if (kind == PictureKind::Png || kind == PictureKind::Jpeg) {
+    } else if (kind == PictureKind::Png || kind == PictureKind::Jpeg || kind == PictureKind::Bitmap) {
         QSize declared;
-        const QImage image = decodeImage(p.data, m_pixelBudget, declared);
+        const QImage image = kind == PictureKind::Bitmap ? decodeBitmap(p, m_pixelBudget, declared)
+                                                         : decodeImage(p.data, m_pixelBudget, declared);
         if (declared.isValid())
             natural = QSizeF(declared.width() * 0.75, declared.height() * 0.75);
         if (image.isNull())

@@ -107,6 +107,9 @@ struct Picture {
     int picw = 0, pich = 0;         // pixels, or 0.01 mm for metafiles
     int goalw = 0, goalh = 0;       // twips
     int scalex = 100, scaley = 100; // percent
+    // \wbitmap: a device-dependent bitmap of \picw x \pich pixels with this geometry.
+    bool deviceBitmap = false;
+    int bitsPixel = 1, planes = 1, widthBytes = 0;
 };
 
 class Reader {

@@ -469,8 +469,15 @@ bool Reader::pictureWord(QByteArrayView word, bool hasParam, int param) {
         p.kind = PictureKind::Jpeg;
     else if (word == "wmetafile")
         p.kind = PictureKind::Wmf;
-    else if (word == "dibitmap" || word == "wbitmap" || word == "macpict")
+    else if (word == "dibitmap" || word == "wbitmap") {
         p.kind = PictureKind::Bitmap;
+        p.deviceBitmap = word == "wbitmap";
+    } else if (word == "wbmbitspixel")
+        p.bitsPixel = std::clamp(param, 0, 64);
+    else if (word == "wbmplanes")
+        p.planes = std::clamp(param, 0, 64);
+    else if (word == "wbmwidthbytes")
+        p.widthBytes = v;
     else if (word == "picw")
         p.picw = v;
     else if (word == "pich")

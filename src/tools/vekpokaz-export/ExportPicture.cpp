@@ -1,7 +1,9 @@
-// The exporter's picture mode: one EMF played at its own frame size into a PNG, a PDF or an EMF.
+// The exporter's picture mode: one EMF (or a WMF, as the EMF it converts to) played at its own
+// frame size into a PNG, a PDF or an EMF.
 #include "Export.h"
 
 #include "platform/EmfPlayer.h"
+#include "platform/WmfPlayer.h"
 
 #include <QFile>
 #include <QImage>
@@ -93,8 +95,10 @@ ExitCode exportPicture(const Options& o) {
     }
     // Played from the bytes as they are: a picture whose length fields overstate its size (a cut
     // file) still draws what it holds.
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     EmfHeader header;
+    if (!readEmfHeader(bytes, header))
+        bytes = convertWmf(bytes).emf;
     if (!readEmfHeader(bytes, header)) {
         printError(QStringLiteral("Nieprawidłowy metaplik"));
         return ExitCode::Unreadable;

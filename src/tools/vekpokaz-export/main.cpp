@@ -1,6 +1,7 @@
 // vekpokaz-export: the headless exporter. Parses the command line and runs one mode (Export.h).
 #include "Export.h"
 #include "ExportMessages.h"
+#include "platform/WmfPlayer.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -41,15 +42,16 @@ bool parseMargins(const QString& text, std::array<int, 4>& out) {
     return true;
 }
 
-// The input is a picture rather than a printout when it carries an EMF header.
+// The input is a picture rather than a printout when it carries an EMF or a WMF header.
 bool isEmfInput(const QString& path) {
-    if (path.endsWith(u".emf", Qt::CaseInsensitive))
+    if (path.endsWith(u".emf", Qt::CaseInsensitive) || path.endsWith(u".wmf", Qt::CaseInsensitive))
         return true;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return false;
     const QByteArray head = f.read(44);
-    return head.size() == 44 && head.mid(40, 4) == QByteArrayView(" EMF");
+    vek::WmfInfo wmf;
+    return (head.size() == 44 && head.mid(40, 4) == QByteArrayView(" EMF")) || vek::readWmfInfo(head, wmf);
 }
 
 void addOptions(QCommandLineParser& p) {
@@ -77,7 +79,8 @@ void addOptions(QCommandLineParser& p) {
          QStringLiteral("With -o FILE.png: the first page, longer side SIZE px."), QStringLiteral("SIZE")},
         {{QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("No progress on standard error.")},
     });
-    p.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The printout (.wyd) or an EMF picture."));
+    p.addPositionalArgument(QStringLiteral("FILE"),
+                            QStringLiteral("The printout (.wyd) or an EMF or WMF picture."));
 }
 
 QString readValues(const QCommandLineParser& p, Options& o) {
