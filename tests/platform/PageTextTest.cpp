@@ -56,9 +56,7 @@ std::vector<PageText> composedPages(const WPrintout& printout) {
     TWydruk wydruk;
     wydruk.LoadFromFile(path);
     std::vector<PageText> pages;
-    wydruk.OnNextPage = [&](TWydruk&, const PagePtr& page) {
-        pages.push_back(extractPageText(*page));
-    };
+    wydruk.OnNextPage = [&](TWydruk&, const PagePtr& page) { pages.push_back(extractPageText(*page)); };
     wydruk.MakePages();
     return pages;
 }

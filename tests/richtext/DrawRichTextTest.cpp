@@ -223,9 +223,9 @@ TEST(DrawRichText, PicturesTakeTheirPlace) {
 
 TEST(DrawRichText, CorpusFilesLayOutCompletely) {
     const QString dir = qEnvironmentVariable("VEK_CORPUS_DIR") + QStringLiteral("/rtf");
-    QStringList files = QDir(test::dataDir()).entryList({QStringLiteral("*.rtf")});
+    QStringList files = QDir(test::rtfDataDir()).entryList({QStringLiteral("*.rtf")});
     for (QString& f : files)
-        f.prepend(test::dataDir());
+        f.prepend(test::rtfDataDir());
     for (const QString& f : QDir(dir).entryList({QStringLiteral("*.rtf")}))
         files.append(dir + u'/' + f);
     ASSERT_FALSE(files.isEmpty());

@@ -73,10 +73,6 @@ QRect redBounds(const QImage& img) {
     return boundsOf(img, [](QColor c) { return c.red() > 200 && c.green() < 80 && c.blue() < 80; });
 }
 
-QRect inkBounds(const QImage& img) {
-    return boundsOf(img, [](QColor c) { return c.lightness() < 200; });
-}
-
 int navyPixels(const QImage& img) {
     int n = 0;
     for (int y = 0; y < img.height(); ++y) {

@@ -231,17 +231,17 @@ TEST(RtfReader, PlainTextIsReadAsWindows1250) {
 }
 
 TEST(RtfReader, ReadsRichEditAndWordPadFiles) {
-    EXPECT_TRUE(read(test::readFile(test::dataDir() + QStringLiteral("striprtf__ansicpg1250.rtf")))
+    EXPECT_TRUE(read(test::readFile(test::rtfDataDir() + QStringLiteral("striprtf__ansicpg1250.rtf")))
                     .startsWith(QStringLiteral("Proszę o zapoznanie się z poniższą klauzulą informacyjną.")));
-    const QString cyrillic = read(test::readFile(test::dataDir() + QStringLiteral("striprtf__bytes.rtf")));
+    const QString cyrillic = read(test::readFile(test::rtfDataDir() + QStringLiteral("striprtf__bytes.rtf")));
     EXPECT_TRUE(cyrillic.contains(QStringLiteral("УХВАЛА")));
     EXPECT_TRUE(cyrillic.contains(QStringLiteral("справа № 127\\7798/17")));
-    const QString sample = read(test::readFile(test::dataDir() + QStringLiteral("rtfjs__sample.rtf")));
+    const QString sample = read(test::readFile(test::rtfDataDir() + QStringLiteral("rtfjs__sample.rtf")));
     EXPECT_TRUE(sample.contains(QStringLiteral("Hi! I’m a test file.")));
     EXPECT_TRUE(sample.contains(QStringLiteral("•\tItem 1")));
     EXPECT_FALSE(sample.contains(QStringLiteral("Normal"))); // the style sheet
     QTextDocument doc;
-    readRtf(test::readFile(test::dataDir() + QStringLiteral("rtfjs__paragraph-properties.rtf")), doc);
+    readRtf(test::readFile(test::rtfDataDir() + QStringLiteral("rtfjs__paragraph-properties.rtf")), doc);
     int centred = 0, right = 0;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
         const auto a = b.blockFormat().alignment() & Qt::AlignHorizontal_Mask;

@@ -3,6 +3,7 @@
 // (Polish letters become \'xx escapes in Windows-1250).
 
 #include "platform/CodePage.h"
+#include "support/EmfTestSupport.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -54,18 +55,14 @@ inline QByteArray polishDocument(int repeat = 1) {
     return richEdit(body);
 }
 
-inline QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Text without blanks and line or paragraph breaks: what drawing text runs must reproduce.
 inline QString withoutBlanks(QString s) {
     s.remove(QRegularExpression(QStringLiteral("[\\s\\x{2028}\\x{2029}]")));
     return s;
 }
 
-inline QString dataDir() {
+// The folder of the RTF test files (tests/data/rtf), with a trailing slash.
+inline QString rtfDataDir() {
     return qEnvironmentVariable("VEK_SOURCE_DIR") + QStringLiteral("/tests/data/rtf/");
 }
 

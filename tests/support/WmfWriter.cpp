@@ -1,27 +1,11 @@
 #include "support/WmfWriter.h"
 
 #include "platform/WmfRecords.h"
+#include "support/EmfTestSupport.h"
 
 #include <QtEndian>
 
 namespace vek::test {
-namespace {
-
-// Kept here rather than shared with the EMF helpers: rich-text tests link this writer and have a
-// dataDir() of their own.
-void putU16(QByteArray& b, std::uint16_t v) {
-    char buf[2];
-    qToLittleEndian(v, buf);
-    b.append(buf, 2);
-}
-
-void putI32(QByteArray& b, std::int32_t v) {
-    char buf[4];
-    qToLittleEndian(v, buf);
-    b.append(buf, 4);
-}
-
-} // namespace
 
 QByteArray WmfWriter::words(std::initializer_list<int> values) {
     QByteArray b;
