@@ -5,6 +5,8 @@
 #include "EmfTextRecord.h"
 
 #include <QStringList>
+#include <algorithm>
+#include <cmath>
 #include <zlib.h>
 
 namespace vek {
@@ -414,8 +416,16 @@ QString extentText(const EmfExtent& e) {
     }
     if (e.bounds.isEmpty())
         return QStringLiteral("@ -");
-    const QRect b = e.bounds.toAlignedRect();
-    return QStringLiteral("@ %1,%2 %3x%4").arg(b.x()).arg(b.y()).arg(b.width()).arg(b.height());
+    // Whole device pixels covering the bounds; in 64 bits, since hostile bounds may span more
+    // than an int holds.
+    const auto whole = [](double v) {
+        return std::isnan(v) ? 0LL : static_cast<long long>(std::clamp(v, -1e15, 1e15));
+    };
+    const long long left = whole(std::floor(e.bounds.left()));
+    const long long top = whole(std::floor(e.bounds.top()));
+    const long long right = whole(std::ceil(e.bounds.right()));
+    const long long bottom = whole(std::ceil(e.bounds.bottom()));
+    return QStringLiteral("@ %1,%2 %3x%4").arg(left).arg(top).arg(right - left).arg(bottom - top);
 }
 
 } // namespace
