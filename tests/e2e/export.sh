@@ -69,6 +69,20 @@ expect_eq "$(png_size "$work/png/strona-1.png")" "331 x 468" "PNG size at 40 dpi
 "$exe" -q --pages 1 -o "$work/emf/p%d.emf" "$sample"
 [[ -f "$work/emf/p1.emf" ]] || fail "EMF naming with %d"
 [[ "$(dd if="$work/emf/p1.emf" bs=1 skip=40 count=4 2>/dev/null)" == " EMF" ]] || fail "EMF signature"
+# Page files replace older ones whole, keep their permissions, are made with the umask's, and
+# leave no temporary files; a page that cannot be replaced is reported with its name.
+head -c 300000 /dev/zero >"$work/emf/p2.emf"
+chmod 600 "$work/emf/p2.emf"
+rm "$work/emf/p1.emf"
+(umask 027 && "$exe" -q -o "$work/emf/p%d.emf" "$sample")
+expect_eq "$(ls "$work/emf" | wc -l)" "$pages" "EMF files, nothing else"
+expect_eq "$(stat -c %a "$work/emf/p1.emf") $(stat -c %a "$work/emf/p2.emf")" "640 600" "EMF permissions"
+"$exe" -q --pages 2 -o "$work/p%d.emf" "$sample"
+cmp -s "$work/p2.emf" "$work/emf/p2.emf" || fail "an EMF page replaces the older file whole"
+mkdir -p "$work/emfclash/p-1.emf"
+expect_eq "$(status_of "$exe" -q -o "$work/emfclash/p.emf" "$sample")" 2 "unwritable EMF page"
+grep -q "Nie można zapisać pliku $work/emfclash/p-1.emf" "$work/err" || fail "EMF page message: $(cat "$work/err")"
+expect_eq "$(ls -A "$work/emfclash")" "p-1.emf" "no EMF page or temporary file after a failure"
 
 # A page that cannot be written stops the export with the file's name; the pages after it are
 # not written.
