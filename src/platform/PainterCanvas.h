@@ -30,7 +30,11 @@ public:
     PainterDC(QPainter& painter, const QTransform& deviceToPainter, QSizeF devicePixelsPerMm);
     ~PainterDC() override;
 
-    QPainter& painter() { return m_painter; }
+    // The painter, with all text drawn so far on it (someone else is about to paint).
+    QPainter& painter() {
+        flushText();
+        return m_painter;
+    }
     const QTransform& deviceToPainter() const { return m_deviceToPainter; }
 
     // The path of the bracket just closed becomes the clip (combined by mode).
@@ -96,6 +100,22 @@ protected:
     void penChanged() override { m_penValid = false; }
 
 private:
+    // Text on a PDF engine is gathered into one glyph run per font, colour and scale, drawn when
+    // anything else is painted or the state of the painter changes: the engine writes every call
+    // with its own graphics state, and a page of short fields would be mostly state.
+    struct TextBatch {
+        GdiFontPtr font;  // whose raw font the glyphs index
+        QTransform scale; // the painter's transform for the run: scale only
+        ColorRef color = 0;
+        std::vector<quint32> glyphs;
+        std::vector<QPointF> positions; // in the scaled space, translation included
+    };
+    // Whether text with this transform may join the batch.
+    bool canBatchText(const QTransform& textToPainter) const;
+    // Adds the first count glyphs of m_glyphs at m_positions (text space) to the batch.
+    void batchText(const GdiFontPtr& font, const QTransform& textToPainter, qsizetype count);
+    void flushText();
+
     void applyTransform(const QTransform& t);
     QTransform logicalToPainter() const { return logicalToDevice() * m_deviceToPainter; }
     void applyClip();
@@ -121,6 +141,8 @@ private:
     // Path bracket, device units.
     bool m_inPath = false;
     QPainterPath m_path;
+    bool m_batchText = false; // the painter writes a PDF
+    TextBatch m_batch;
     // Reused buffers for text.
     std::vector<quint32> m_glyphs;
     std::vector<QPointF> m_positions;

@@ -1,6 +1,7 @@
 // PainterDC: the painter it paints on, pens and brushes as Qt draws them, the clip on the painter.
 #include "PainterCanvas.h"
 
+#include <QPaintEngine>
 #include <cmath>
 
 namespace vek {
@@ -9,6 +10,8 @@ PainterDC::PainterDC(QPainter& painter, const QTransform& deviceToPainter, QSize
     : DcModel(devicePixelsPerMm)
     , m_painter(painter)
     , m_deviceToPainter(deviceToPainter) {
+    const QPaintEngine* engine = painter.paintEngine();
+    m_batchText = engine && engine->type() == QPaintEngine::Pdf;
     m_painter.save();
     if (m_painter.hasClipping())
         m_outerClip = m_painter.transform().map(m_painter.clipPath());
@@ -18,10 +21,12 @@ PainterDC::PainterDC(QPainter& painter, const QTransform& deviceToPainter, QSize
 }
 
 PainterDC::~PainterDC() {
+    flushText();
     m_painter.restore();
 }
 
 void PainterDC::invalidatePainter() {
+    flushText();
     m_transformValid = false;
     m_penValid = false;
 }
@@ -127,6 +132,7 @@ QBrush PainterDC::makeBrush(const DcBrush& b) const {
 // ---- Painter state ----
 
 void PainterDC::applyTransform(const QTransform& t) {
+    flushText();
     if (m_transformValid && m_painterTransform == t)
         return;
     m_painterTransform = t;
@@ -135,6 +141,7 @@ void PainterDC::applyTransform(const QTransform& t) {
 }
 
 void PainterDC::applyClip() {
+    flushText();
     m_transformValid = false;
     m_painter.setTransform(QTransform());
     if (m_outerClip)

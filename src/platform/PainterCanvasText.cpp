@@ -1,5 +1,6 @@
 // PainterDC: ExtTextOut. Text is drawn as glyph runs at the positions the advances give, so it
-// lands where GDI put it whatever the scale.
+// lands where GDI put it whatever the scale. On a PDF engine, upright text without clipping or
+// decorations is gathered into one run per font, colour and scale (TextBatch).
 #include "PainterCanvas.h"
 #include "TextPlacement.h"
 
@@ -31,13 +32,19 @@ void PainterDC::extTextOut(QPointF ref, unsigned options, const QRectF* rect, QS
     if (!place.valid)
         return;
     const QTransform& textToDevice = place.textToDevice;
-    applyTransform(textToDevice * m_deviceToPainter);
+    const QTransform textToPainter = textToDevice * m_deviceToPainter;
+    const bool clipped = rect && (options & ETO_CLIPPED);
+    const LogFont& lf = font->logFont();
+    const bool batched =
+        !clipped && m_s.bkMode != OPAQUE && !lf.underline && !lf.strikeOut && canBatchText(textToPainter);
+    if (!batched)
+        applyTransform(textToPainter);
     // FreeType can fail to rasterise a glyph squeezed far out of proportion (seen from about
     // 128:1), and Qt then copies from a null bitmap; such text is filled as outlines instead,
     // and text too large is skipped. The glyph's largest and (at most) smallest extent on the
     // device: the norm of the linear part bounds its largest singular value, the determinant
-    // over it the smallest.
-    const QTransform dt = m_painter.deviceTransform();
+    // over it the smallest. (A batch's painter has no view transform.)
+    const QTransform dt = batched ? textToPainter : m_painter.deviceTransform();
     const double norm =
         std::sqrt(dt.m11() * dt.m11() + dt.m12() * dt.m12() + dt.m21() * dt.m21() + dt.m22() * dt.m22());
     const double emMax = font->emSize() * norm;
@@ -45,9 +52,6 @@ void PainterDC::extTextOut(QPointF ref, unsigned options, const QRectF* rect, QS
     if (!(emMax > 0 && emMax <= kMaxDeviceEm))
         return;
     const bool asOutlines = emMax > kMaxGlyphAspect * emMin;
-
-    if (m_s.bkMode == OPAQUE)
-        m_painter.fillRect(place.cell(*font, 0, 0, place.total), toQColor(m_s.bkColor));
 
     const QRawFont& raw = font->rawFont();
     m_glyphs.resize(std::size_t(n));
@@ -74,7 +78,14 @@ void PainterDC::extTextOut(QPointF ref, unsigned options, const QRectF* rect, QS
         }
     }
 
-    const bool clipped = rect && (options & ETO_CLIPPED);
+    if (batched && !asOutlines) {
+        batchText(font, textToPainter, g);
+        return;
+    }
+    if (batched)
+        applyTransform(textToPainter);
+    if (m_s.bkMode == OPAQUE)
+        m_painter.fillRect(place.cell(*font, 0, 0, place.total), toQColor(m_s.bkColor));
     if (clipped) {
         applyLogical();
         m_painter.setClipRect(rect->normalized(),
@@ -84,8 +95,8 @@ void PainterDC::extTextOut(QPointF ref, unsigned options, const QRectF* rect, QS
     QGlyphRun run;
     run.setRawFont(raw);
     run.setRawData(m_glyphs.data(), m_positions.data(), int(g));
-    run.setUnderline(font->logFont().underline != 0);
-    run.setStrikeOut(font->logFont().strikeOut != 0);
+    run.setUnderline(lf.underline != 0);
+    run.setStrikeOut(lf.strikeOut != 0);
     if (asOutlines) {
         QPainterPath outlines;
         for (qsizetype i = 0; i < g; ++i)
@@ -97,6 +108,48 @@ void PainterDC::extTextOut(QPointF ref, unsigned options, const QRectF* rect, QS
     }
     if (clipped)
         applyClip();
+}
+
+bool PainterDC::canBatchText(const QTransform& t) const {
+    // Upright, unmirrored text only: its transform splits into a scale for the glyphs and a
+    // translation that moves into their positions.
+    return m_batchText && t.m12() == 0 && t.m21() == 0 && t.m11() > 0 && t.m22() > 0 &&
+           !m_painter.viewTransformEnabled();
+}
+
+void PainterDC::batchText(const GdiFontPtr& font, const QTransform& t, qsizetype count) {
+    const QTransform scale = QTransform::fromScale(t.m11(), t.m22());
+    if (!m_batch.glyphs.empty() &&
+        (m_batch.font != font || m_batch.scale != scale || m_batch.color != m_s.textColor))
+        flushText();
+    if (m_batch.glyphs.empty()) {
+        m_batch.font = font;
+        m_batch.scale = scale;
+        m_batch.color = m_s.textColor;
+    }
+    // The offset is kept to the 1/64 unit glyph positions are held in, so that the steps between
+    // glyphs stay what the advances make them.
+    const QPointF offset(std::round(t.dx() / t.m11() * 64) / 64, std::round(t.dy() / t.m22() * 64) / 64);
+    for (qsizetype i = 0; i < count; ++i) {
+        m_batch.glyphs.push_back(m_glyphs[size_t(i)]);
+        m_batch.positions.push_back(m_positions[size_t(i)] + offset);
+    }
+}
+
+void PainterDC::flushText() {
+    if (m_batch.glyphs.empty())
+        return;
+    m_painterTransform = m_batch.scale;
+    m_transformValid = true;
+    m_painter.setTransform(m_batch.scale);
+    m_painter.setPen(toQColor(m_batch.color));
+    QGlyphRun run;
+    run.setRawFont(m_batch.font->rawFont());
+    run.setRawData(m_batch.glyphs.data(), m_batch.positions.data(), int(m_batch.glyphs.size()));
+    m_painter.drawGlyphRun(QPointF(0, 0), run);
+    m_batch.glyphs.clear();
+    m_batch.positions.clear();
+    m_batch.font.reset();
 }
 
 } // namespace vek

@@ -29,6 +29,21 @@ grep -q 'Kosztorys ofertowy' "$work/all.txt" || fail "PDF text holds the title"
 grep -q 'Wartość' "$work/all.txt" || fail "PDF text keeps Polish letters"
 grep -q 'Strona 2' "$work/all.txt" || fail "page numbers are substituted"
 
+# The PDF holds the text of the composed pages, page by page: the same characters as --text (the
+# order of reading across columns, word gaps and dotted leaders are each reader's own).
+page_chars() { tr -d ' .\t\n\f' | fold -w1 | LC_ALL=C sort | uniq -c | tr -s ' \n' ' '; }
+same_text_as_pages() { # PDF PRINTOUT PAGES
+  "$exe" -q --text "$2" >"$work/pages.txt"
+  for ((i = 1; i <= $3; i++)); do
+    expect_eq "$(pdftotext -f "$i" -l "$i" "$1" - | page_chars)" \
+      "$(awk -v RS='\f' -v n="$i" 'NR == n' "$work/pages.txt" | page_chars)" "text of page $i of $1"
+  done
+}
+same_text_as_pages "$work/all.pdf" "$sample" "$pages"
+"$build/tests/vek-make-examples" --dense 5 "$work/dense.wyd" >/dev/null 2>&1
+"$exe" -q -o "$work/dense.pdf" "$work/dense.wyd"
+same_text_as_pages "$work/dense.pdf" "$work/dense.wyd" "$(pdfinfo "$work/dense.pdf" | sed -n 's/^Pages: *//p')"
+
 # Page lists: ranges, typed order, repeats.
 "$exe" -q --pages "2-$pages" -o "$work/part.pdf" "$sample"
 expect_eq "$(pdfinfo "$work/part.pdf" | sed -n 's/^Pages: *//p')" "$((pages - 1))" "--pages 2-N"
@@ -54,6 +69,27 @@ expect_eq "$(png_size "$work/png/strona-1.png")" "331 x 468" "PNG size at 40 dpi
 "$exe" -q --pages 1 -o "$work/emf/p%d.emf" "$sample"
 [[ -f "$work/emf/p1.emf" ]] || fail "EMF naming with %d"
 [[ "$(dd if="$work/emf/p1.emf" bs=1 skip=40 count=4 2>/dev/null)" == " EMF" ]] || fail "EMF signature"
+# Page files replace older ones whole, keep their permissions, are made with the umask's, and
+# leave no temporary files; a page that cannot be replaced is reported with its name.
+head -c 300000 /dev/zero >"$work/emf/p2.emf"
+chmod 600 "$work/emf/p2.emf"
+rm "$work/emf/p1.emf"
+(umask 027 && "$exe" -q -o "$work/emf/p%d.emf" "$sample")
+expect_eq "$(ls "$work/emf" | wc -l)" "$pages" "EMF files, nothing else"
+expect_eq "$(stat -c %a "$work/emf/p1.emf") $(stat -c %a "$work/emf/p2.emf")" "640 600" "EMF permissions"
+"$exe" -q --pages 2 -o "$work/p%d.emf" "$sample"
+cmp -s "$work/p2.emf" "$work/emf/p2.emf" || fail "an EMF page replaces the older file whole"
+mkdir -p "$work/emfclash/p-1.emf"
+expect_eq "$(status_of "$exe" -q -o "$work/emfclash/p.emf" "$sample")" 2 "unwritable EMF page"
+grep -q "Nie można zapisać pliku $work/emfclash/p-1.emf" "$work/err" || fail "EMF page message: $(cat "$work/err")"
+expect_eq "$(ls -A "$work/emfclash")" "p-1.emf" "no EMF page or temporary file after a failure"
+
+# A page that cannot be written stops the export with the file's name; the pages after it are
+# not written.
+mkdir -p "$work/clash/p-2.png"
+expect_eq "$(status_of "$exe" -q --dpi 20 -o "$work/clash/p.png" "$sample")" 2 "unwritable page"
+grep -q "Nie można zapisać pliku $work/clash/p-2.png" "$work/err" || fail "unwritable page message: $(cat "$work/err")"
+[[ ! -e "$work/clash/p-3.png" ]] || fail "no page written after the one that failed"
 
 # A single EMF picture plays at its own frame size.
 "$exe" -q --dpi 96 -o "$work/picture.png" "$work/emf/p1.emf"

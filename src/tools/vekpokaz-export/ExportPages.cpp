@@ -1,6 +1,7 @@
 // The exporter's page modes: compose the printout and write every requested page as soon as it is
 // finished (PDF, PNG, EMF, a thumbnail, or the text of the pages).
 #include "Export.h"
+#include "ExportPipeline.h"
 #include "ExportPrint.h"
 #include "ExportText.h"
 #include "ExportWriters.h"
@@ -35,6 +36,7 @@ public:
         std::fprintf(stderr, "\rTworzenie stron... %d%%", value);
         std::fflush(stderr);
     }
+    // Called on the writing thread; done() reads the count once that thread has ended.
     void written(int pageNumber) {
         ++m_written;
         if (!m_quiet && !m_terminal)
@@ -68,7 +70,23 @@ WriterOptions writerOptions(const Options& o) {
     return w;
 }
 
-using WriterFactory = std::function<std::unique_ptr<PageWriter>()>;
+// Reports every page once it is written.
+class ReportingWriter : public PageWriter {
+public:
+    ReportingWriter(std::unique_ptr<PageWriter> inner, Progress& progress)
+        : m_inner(std::move(inner))
+        , m_progress(progress) {}
+    void write(int pageNumber, const PagePtr& page) override {
+        m_inner->write(pageNumber, page);
+        m_progress.written(pageNumber);
+    }
+    void finish() override { m_inner->finish(); }
+    void discard() override { m_inner->discard(); }
+
+private:
+    std::unique_ptr<PageWriter> m_inner;
+    Progress& m_progress;
+};
 
 // The writer for -o: thumbnail, EMF files, or sheets (PDF or PNG) in the chosen layout; for --print
 // sheets on the printer.
@@ -92,17 +110,17 @@ ExitCode usage(const QString& what) {
     return ExitCode::Usage;
 }
 
-// Composes the printout and hands every requested page to the writer as soon as it exists. A page
+// Composes the printout and hands every requested page to the writer as soon as it exists; the
+// writer works on a thread of its own (WriterThread) while the next pages are composed. A page
 // asked for before a later one waits in the list of pages made (shared pages, nothing is copied).
 // With firstOnly the composition stops after the first requested page.
 void composeInto(const Options& o, const WriterFactory& makeWriter, bool firstOnly) {
     const QList<PageRange> ranges = o.pages.isEmpty() ? QList<PageRange>() : ParsePageRanges(o.pages);
     TWydruk wydruk;
     wydruk.LoadFromFile(o.input);
-    const auto writerPtr = makeWriter();
-    PageWriter& writer = *writerPtr;
-
     Progress progress(o.quiet);
+    WriterThread writer([&] { return std::make_unique<ReportingWriter>(makeWriter(), progress); });
+
     PageSchedule schedule(ranges);
     std::vector<PagePtr> pages;
     int made = 0;
@@ -114,8 +132,7 @@ void composeInto(const Options& o, const WriterFactory& makeWriter, bool firstOn
             if (stopped)
                 return;
             writer.write(number, pages[size_t(number - 1)]);
-            progress.written(number);
-            if (firstOnly) {
+            if (firstOnly || writer.failed()) {
                 stopped = true;
                 sender.Abort();
             }

@@ -5,10 +5,14 @@
 
 #include <QImage>
 #include <QSaveFile>
+#include <QTemporaryFile>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <map>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -107,21 +111,50 @@ private:
     bool m_done = false;
 };
 
+// The permissions of a new file: everything the umask allows but execution, as QFile gives them.
+QFile::Permissions newFilePermissions() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    QFile::Permissions p;
+    const std::pair<mode_t, QFile::Permission> bits[] = {
+        {S_IRUSR, QFile::ReadOwner},  {S_IWUSR, QFile::WriteOwner}, {S_IRGRP, QFile::ReadGroup},
+        {S_IWGRP, QFile::WriteGroup}, {S_IROTH, QFile::ReadOther},  {S_IWOTH, QFile::WriteOther}};
+    for (const auto& [bit, permission] : bits)
+        if (!(mask & bit))
+            p |= permission;
+    return p | (p & QFile::ReadOwner ? QFile::ReadUser : QFile::Permissions()) |
+           (p & QFile::WriteOwner ? QFile::WriteUser : QFile::Permissions());
+}
+
+// Writes bytes to a temporary file beside path and renames it into place, so that path is
+// either left as it was or holds the whole file; a file replaced keeps its permissions. Unlike
+// QSaveFile it does not wait for the disk (fdatasync) on every file: a thousand page files would
+// spend most of their time there.
+void replaceFile(const QString& path, const QByteArray& bytes, QFile::Permissions permissions) {
+    QTemporaryFile file(path + u".XXXXXX"_s);
+    if (QFile::exists(path))
+        permissions = QFile::permissions(path);
+    if (!file.open() || !file.setPermissions(permissions) || file.write(bytes) != bytes.size() ||
+        !file.flush())
+        cannotWrite(path, file.errorString());
+    file.close();
+    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+        cannotWrite(path, QString::fromLocal8Bit(std::strerror(errno)));
+    file.setAutoRemove(false); // renamed: nothing left to remove
+}
+
 class EmfWriter : public PageWriter {
 public:
     explicit EmfWriter(const WriterOptions& options)
         : m_options(options) {}
 
     void write(int pageNumber, const PagePtr& page) override {
-        const QString path = pageFileName(m_options.path, pageNumber);
-        const QByteArray& bytes = page->metafile().bytes();
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            cannotWrite(path, file.errorString());
+        replaceFile(pageFileName(m_options.path, pageNumber), page->metafile().bytes(), m_permissions);
     }
 
 private:
     WriterOptions m_options;
+    QFile::Permissions m_permissions = newFilePermissions();
 };
 
 class TextWriter : public PageWriter {

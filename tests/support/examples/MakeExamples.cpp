@@ -3,6 +3,8 @@
 //        vek-make-examples --fuzz-corpus FOLDER   (seeds of the reader's fuzz target)
 //        vek-make-examples --kosztorys SECTIONS ITEMS FILE   (a bill of quantities of any size)
 //        vek-make-examples --empty FILE   (a printout without a single line)
+//        vek-make-examples --dense PAGES FILE   (the benchmarks' dense table of about PAGES pages)
+#include "support/DensePage.h"
 #include "support/Examples.h"
 #include "support/Kosztorys.h"
 
@@ -40,6 +42,8 @@ int main(int argc, char** argv) {
         return writeFuzzCorpus(args[2]);
     if (args.size() > 2 && args[1] == u"--empty")
         return vek::test::writeWyd(args[2], vek::test::WPrintout()) ? 0 : 1;
+    if (args.size() > 3 && args[1] == u"--dense")
+        return vek::test::writeWyd(args[3], vek::test::densePrintout(args[2].toInt())) ? 0 : 1;
     if (args.size() > 4 && args[1] == u"--kosztorys")
         return vek::test::writeWyd(args[4], vek::test::kosztorys(args[2].toInt(), args[3].toInt())) ? 0 : 1;
     const QString folder = args.size() > 1 ? args[1] : QStringLiteral(VEK_EXAMPLES_DIR);
