@@ -30,13 +30,13 @@ public:
     bool begin(QPaintDevice*) override { return true; }
     bool end() override { return true; }
     Type type() const override { return m_type; }
-    void updateState(const QPaintEngineState& state) override {
-        if (state.state() & DirtyTransform)
-            m_transform = state.transform();
-        if (state.state() & DirtyBrush)
-            m_brush = state.brush().color().rgb();
-        if (state.state() & DirtyPen)
-            m_pen = state.pen().color().rgb();
+    void updateState(const QPaintEngineState& changed) override {
+        if (changed.state() & DirtyTransform)
+            m_transform = changed.transform();
+        if (changed.state() & DirtyBrush)
+            m_brush = changed.brush().color().rgb();
+        if (changed.state() & DirtyPen)
+            m_pen = changed.pen().color().rgb();
     }
     void drawTextItem(const QPointF& p, const QTextItem& item) override {
         ++textItems;
