@@ -213,8 +213,11 @@ int BodyFeed::estimatedLineCount() const {
 }
 
 bool BodyFeed::settle(qint64 maxSteps) {
-    // The sections were assumed in file order: the last is read last.
-    if (!m_assumed.empty() && !readUntil([&] { return sectionRead(*m_assumed.back()); }, maxSteps))
+    // A section is assumed only while unread, and a later one only inside it or once it is read:
+    // the assumed sections still unread nest, and the first of them, the outermost, is read last.
+    const auto outermost =
+        std::find_if(m_assumed.begin(), m_assumed.end(), [&](const TMLine* s) { return !sectionRead(*s); });
+    if (outermost != m_assumed.end() && !readUntil([&] { return sectionRead(**outermost); }, maxSteps))
         return false;
     const bool wrong =
         std::any_of(m_assumed.begin(), m_assumed.end(), [](const TMLine* s) { return s->NewPageBefore; });

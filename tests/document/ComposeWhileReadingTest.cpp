@@ -121,6 +121,17 @@ TEST_F(ComposeWhileReading, SectionsStartingNewPagesGiveTheSamePages) {
     EXPECT_EQ(expectSamePages(chapters(2, 5000, true)), 1);
     EXPECT_EQ(expectSamePages(chapters(2, 5000, false)), 0);
     EXPECT_EQ(expectSamePages(chapters(2, 5000, true, 1)), 0); // version 1: no flags at all
+
+    // Nested sections: the inner one is read long before the outer one, whose flag counts.
+    WPrintout nested;
+    nested.root.header = lines("Tytul", 3);
+    WSection outer;
+    outer.newPageBefore = true;
+    outer.sections.push_back(WSection{});
+    outer.sections.back().header = lines("Wewnatrz", 100);
+    outer.footer = lines("Dlugie uwagi", 6000);
+    nested.root.sections.push_back(std::move(outer));
+    EXPECT_EQ(expectSamePages(nested), 1);
 }
 
 TEST_F(ComposeWhileReading, StructuresThatMakeTheComposerWaitGiveTheSamePages) {
