@@ -1,13 +1,18 @@
 // Load time of generated printouts: header check, zlib and the body records into the model.
-// Sizes are bills of quantities of about 10, 100 and 1000 composed pages.
+// Sizes are bills of quantities of about 10, 100 and 1000 composed pages. FirstPageWhileReading:
+// from opening a dense printout of 10 to 5000 pages to its first page, composed while it is read.
 #include "document/LineDruk.h"
+#include "document/Wydruki.h"
 #include "platform/InflateStream.h"
+#include "support/DensePage.h"
 #include "support/Kosztorys.h"
 #include "support/PrintoutBomb.h"
 
 #include <QBuffer>
 #include <QFile>
+#include <QGuiApplication>
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <map>
 
 namespace {
@@ -74,9 +79,40 @@ void BM_LoadFieldBomb(benchmark::State& state) {
     state.counters["peakMB over start"] = memoryMb("VmHWM:") - before;
 }
 
+// The first page of a dense printout composed while it is read: opening the file, reading what the
+// page needs, composing it. The rest is not read (the composition stops at the page).
+void BM_FirstPageWhileReading(benchmark::State& state) {
+    const QString& file = vek::test::densePrintoutFile(int(state.range(0)) * 11 / 10);
+    for (auto _ : state) {
+        vek::TWydruk w;
+        std::chrono::steady_clock::time_point first;
+        w.OnNextPage = [&](vek::TWydruk& sender, const vek::PagePtr&) {
+            first = std::chrono::steady_clock::now();
+            sender.Abort();
+        };
+        const auto start = std::chrono::steady_clock::now();
+        w.OpenFile(file);
+        w.MakePages();
+        state.SetIterationTime(std::chrono::duration<double>(first - start).count());
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_Load)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadFieldBomb)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstPageWhileReading)
+    ->Arg(10)
+    ->Arg(1000)
+    ->Arg(5000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    QGuiApplication app(argc, argv); // composition measures text with the platform's fonts
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,6 +1,9 @@
-// Fuzzes composition: a body the reader accepts is laid out into page metafiles and the first
-// page is played back. Whatever the sizes, styles and kinds, composing must end, stay in bounds
-// and hand out pages that play. Inputs are taken as decompressed bodies, as in the reader target.
+// Fuzzes composition: a body is laid out into page metafiles and the first page is played back.
+// Half the inputs (by their length) are read whole first, as the exporter does, and only a body
+// the reader accepts is composed; the others are composed while they are read, as the preview
+// does, which composes the pages before a read error too. Whatever the sizes, styles and kinds,
+// composing must end, stay in bounds and hand out pages that play. Inputs are taken as
+// decompressed bodies, as in the reader target.
 #include "FuzzSupport.h"
 #include "document/LineDruk.h"
 #include "platform/EmfPlayer.h"
@@ -9,10 +12,38 @@
 #include <QBuffer>
 #include <QImage>
 #include <QPainter>
+#include <memory>
 
 namespace {
 
 constexpr int kMaxPages = 30; // enough to reach repeated headers and page breaks of every kind
+
+// Reads the body whole; false when the reader refuses it.
+bool readWhole(vek::TMLineWydruk& doc, const QByteArray& body) {
+    QBuffer buf;
+    buf.setData(body);
+    buf.open(QIODevice::ReadOnly);
+    try {
+        vek::InflateStream stream(buf);
+        doc.LoadFromStream(stream);
+    } catch (const vek::Exception&) {
+        return false;
+    }
+    return true;
+}
+
+// Reads the body's head; the rest is read while MakePages composes it.
+bool beginReading(vek::TMLineWydruk& doc, const QByteArray& body) {
+    auto buf = std::make_unique<QBuffer>();
+    buf->setData(body);
+    buf->open(QIODevice::ReadOnly);
+    try {
+        doc.BeginLoad(std::move(buf));
+    } catch (const vek::Exception&) {
+        return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -22,16 +53,10 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    QBuffer buf;
-    buf.setData(vek::fuzz::compressed(data, size));
-    buf.open(QIODevice::ReadOnly);
+    const QByteArray body = vek::fuzz::compressed(data, size);
     vek::TMLineWydruk doc;
-    try {
-        vek::InflateStream body(buf);
-        doc.LoadFromStream(body);
-    } catch (const vek::Exception&) {
+    if (!(size % 2 == 0 ? readWhole(doc, body) : beginReading(doc, body)))
         return 0;
-    }
     int pages = 0;
     doc.OnNewPage = [&](vek::TMLineWydruk& sender, const vek::PagePtr&) {
         if (++pages >= kMaxPages)
@@ -40,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         doc.MakePages();
     } catch (const vek::Exception&) {
-        return 0;
+        // a read error while composing: the pages before it are played as any
     }
     if (!doc.Pages.empty()) {
         QImage image(72, 100, QImage::Format_RGB32);

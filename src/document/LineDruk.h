@@ -45,6 +45,7 @@ namespace vek {
 class GdiCanvas;
 class InflateStream;
 class BodyReader;
+class BodyFeed;
 
 class TMLineWydruk;
 class TMLine;
@@ -151,9 +152,6 @@ public:
     void MarkAllChanged();
     void ClearChanged();
 
-    // Reads the style table (count and records) and appends the styles after the default one.
-    void ReadFromStream(BodyReader& r);
-
 private:
     TStyl* FindLoaded(QByteArrayView name);
 };
@@ -237,8 +235,6 @@ public:
     // Composition side.
     void LayOut(float& Y);
     bool FitsOnPage(float& Y);
-
-    void ReadFromStream(BodyReader& r);
 };
 
 // Section layout states.
@@ -277,8 +273,6 @@ public:
     // Composition side.
     void Compose(float& Y);
     void RepeatHeaders(float& Y);
-
-    void ReadFromStream(BodyReader& r);
 };
 
 // The document.
@@ -301,6 +295,11 @@ public:
     std::function<void(TLinie& sender)> OnLine;
     // Called with every finished page; a receiver keeps the page by keeping the pointer.
     std::function<void(TMLineWydruk& sender, const PagePtr& page)> OnNewPage;
+    // Composing while reading (BeginLoad): called now and then while the composition waits for
+    // more of the file, and when the pages handed out so far are withdrawn because the
+    // composition starts again (see LineDrukFeed.cpp).
+    std::function<void(TMLineWydruk& sender)> OnWait;
+    std::function<void(TMLineWydruk& sender)> OnRestart;
     int LinesDone = 0;
     int LinesTotal = 0;            // cached LineCount; 0 = not computed
     long double LineWidth = 0.15L; // pen width of rules, mm
@@ -317,6 +316,8 @@ public:
 
     // Frees the pages, the loaded styles, the section tree and the canvas; Page becomes a fresh page.
     void Clear();
+    // Header and Footer lines of the whole tree; while the tree is still being read (Loading), an
+    // estimate from the part read and how much of the file that is.
     int LineCount();
 
     // Reads a whole body from a decompressing stream placed just after the file header.
@@ -324,6 +325,25 @@ public:
     // that passes the reader's limits (kMaxPrintoutObjects, kMaxPrintoutBody) is refused as soon
     // as it passes them.
     void LoadFromStream(InflateStream& stream);
+    // Reading a body while it is composed: BeginLoad reads the document header from a device
+    // placed just after the file header and keeps the device; MakePages then reads the styles and
+    // the section tree as it needs them, and a read error comes out of MakePages after the pages
+    // before it. FinishLoad reads whatever is left. The errors are those of LoadFromStream.
+    void BeginLoad(std::unique_ptr<QIODevice> device);
+    void FinishLoad();
+    bool Loading() const { return Feed != nullptr; }
+    std::unique_ptr<BodyFeed> Feed; // the reading in progress, while Loading
+
+    // The composer's access to the section tree while it is read: each waits until its piece is
+    // read (and answers at once when the whole tree is there). AwaitLines gives the group's line
+    // count, known once its head (with its flags) is read; AwaitGroup waits for all its lines.
+    void AwaitStyles();
+    int AwaitLines(TLinie& group);
+    TLinia& AwaitLine(TLinie& group, int i);
+    int AwaitGroup(TLinie& group);
+    int AwaitSections(TMLine& section);
+    TMLine& AwaitSection(TMLine& section, int i);
+    bool AwaitNewPageBefore(TMLine& section);
 
     // Composition side.
     void NewPage(float& Y);
@@ -335,6 +355,9 @@ public:
 
 private:
     void ResetPage();
+    void compose(float& Y);
+    void settleFeed(qint64 maxSteps = -1);
+    void finishFeed();
 };
 
 // The file header: reads the 9-byte signature ("VEKTA2001" or "VEKTA2000") and, when it matches,

@@ -2,7 +2,11 @@
 // a page downwards and records each page into a metafile through the page canvas. Every page-break
 // decision compares 32-bit float millimetres with the page height, exactly as written here: a piece
 // whose bottom lands on 294 mm still fits.
-#include "LineDruk.h"
+//
+// The tree may still be being read (TMLineWydruk::Loading): the composer takes every piece through
+// the document's Await operations, which read on until the piece is there, and walks lists by
+// index, since reading on may lengthen them.
+#include "LineDrukBody.h"
 
 #include "platform/GdiCanvas.h"
 #include "platform/MetafileCanvas.h"
@@ -16,6 +20,9 @@ namespace vek {
 namespace {
 
 constexpr float kWidowLimitMm = 20.0f;
+// Pieces of the file read before the first page at most, to settle what it assumes: a few
+// milliseconds of reading.
+constexpr qint64 kSettleSteps = 4096;
 constexpr long double kMaxPx = 1e8L;
 
 // Restores a section's state on every way out of RepeatHeaders, exceptions included.
@@ -75,13 +82,19 @@ GdiCanvas& TMLineWydruk::GetCanvas() {
 
 void TMLineWydruk::NewPage(float& Y) {
     if (Y == 0)
-        return;     // an empty page is never emitted
+        return; // an empty page is never emitted
+    // What the first page was composed on the assumption of: settled now when the next pieces of
+    // the file settle it, else right after the page is out.
+    if (Pages.empty())
+        settleFeed(kSettleSteps);
     Canvas.reset(); // ends the recording into Page
     Pages.push_back(makePage(std::exchange(Page, TMetafile())));
     if (OnNewPage)
         OnNewPage(*this, Pages.back());
     ResetPage();
     Y = 0;
+    if (Pages.size() == 1)
+        settleFeed();
 }
 
 void TMLineWydruk::RepeatHeaders(float& Y) {
@@ -96,22 +109,41 @@ void TMLineWydruk::RepeatHeaders(float& Y) {
 }
 
 void TMLineWydruk::MakePages() {
-    InRepeat = false;
-    Pages.clear();
-    // A composition that failed half-way leaves its page behind: start on a fresh one.
-    Canvas.reset();
-    ResetPage();
-    if (Aborted)
+    for (;;) {
+        InRepeat = false;
+        Pages.clear();
+        // A composition that failed half-way leaves its page behind: start on a fresh one.
+        Canvas.reset();
+        ResetPage();
+        if (Aborted)
+            return;
+        float Y = 0;
+        try {
+            compose(Y);
+        } catch (const CompositionStopped&) {
+            // Stopped while waiting for the file: as any abort, with the partial page.
+        } catch (const CompositionRestart&) {
+            if (!Pages.empty() && OnRestart)
+                OnRestart(*this); // the pages handed out are withdrawn
+            continue;
+        }
+        // The last page goes out even after an abort: the partial page is still delivered.
+        NewPage(Y);
+        Styles->ClearChanged();
         return;
+    }
+}
+
+void TMLineWydruk::compose(float& Y) {
+    AwaitStyles();
+    if (Feed)
+        Feed->forgetAssumptions(); // those of a composition that was stopped
     Root->ResetStates();
-    float Y = 0;
     LinesDone = 0;
-    LinesTotal = Root->LineCount();
+    LinesTotal = Feed ? 0 : Root->LineCount();
     Styles->MarkAllChanged();
     Root->Compose(Y);
-    // The last page goes out even after an abort: the partial page is still delivered.
-    NewPage(Y);
-    Styles->ClearChanged();
+    finishFeed();
 }
 
 // ---- Section ----
@@ -120,13 +152,14 @@ namespace {
 
 // The first line the first child section prints, for keeping a repeat header with it.
 TLinia* firstChildLine(TMLine& section) {
-    if (section.Sections.empty())
+    TMLineWydruk& doc = *section.Owner;
+    if (doc.AwaitSections(section) == 0)
         return nullptr;
-    TMLine& child = *section.Sections.front();
-    if (child.Header.Count() > 0)
-        return child.Header.Lines.front().get();
-    if (child.Footer.Count() > 0)
-        return child.Footer.Lines.front().get();
+    TMLine& child = doc.AwaitSection(section, 0);
+    if (doc.AwaitLines(child.Header) > 0)
+        return &doc.AwaitLine(child.Header, 0);
+    if (doc.AwaitLines(child.Footer) > 0)
+        return &doc.AwaitLine(child.Footer, 0);
     return nullptr;
 }
 
@@ -139,7 +172,7 @@ void TMLine::Compose(float& Y) {
         return;
     State = StateRepeat;
     bool headerBroke = false;
-    if (RepeatHeader.Count() > 0) {
+    if (Owner->AwaitGroup(RepeatHeader) > 0) {
         if (TLinia* first = firstChildLine(*this)) {
             float probe = Y + Owner->PxToMmY(first->GetHeight());
             if (!RepeatHeader.FitsOnPage(probe)) {
@@ -160,9 +193,10 @@ void TMLine::Compose(float& Y) {
             return;
     }
     State = StateSections;
-    for (size_t i = 0; i < Sections.size(); ++i) {
-        TMLine& child = *Sections[i];
-        if (child.NewPageBefore && (i > 0 || !headerBroke)) {
+    const int count = Owner->AwaitSections(*this);
+    for (int i = 0; i < count; ++i) {
+        TMLine& child = Owner->AwaitSection(*this, i);
+        if ((i > 0 || !headerBroke) && Owner->AwaitNewPageBefore(child)) {
             Owner->NewPage(Y);
             if (Owner->Aborted)
                 return;
@@ -185,8 +219,8 @@ void TMLine::RepeatHeaders(float& Y) {
         return;
     State = StateRepeat;
     RepeatHeader.LayOut(Y);
-    for (auto& child : Sections)
-        child->RepeatHeaders(Y);
+    for (size_t i = 0; i < Sections.size(); ++i)
+        Sections[i]->RepeatHeaders(Y);
 }
 
 // ---- Group ----
@@ -229,16 +263,18 @@ bool TLinie::FitsOnPage(float& Y) {
 
 void TLinie::LayOut(float& Y) {
     TMLineWydruk& doc = *Owner;
+    const int count = doc.AwaitLines(*this); // read with the group's flags
+    if (!SplitLines)
+        doc.AwaitGroup(*this); // kept whole: measured whole
     if (NewPageBefore)
         breakPage(doc, Y);
     if (SplitLines) {
-        const int count = Count();
         for (int i = 0; i < count; ++i) {
-            TLinia& line = *Lines[size_t(i)];
+            TLinia& line = doc.AwaitLine(*this, i);
             float H = doc.PxToMmY(line.GetHeight());
             // Widow rule: the last two lines go to the next page together unless either is tall.
             if (H < kWidowLimitMm && count > 1 && i == count - 2) {
-                const float H2 = doc.PxToMmY(Lines[size_t(i + 1)]->GetHeight());
+                const float H2 = doc.PxToMmY(doc.AwaitLine(*this, i + 1).GetHeight());
                 if (H2 < kWidowLimitMm)
                     H = H + H2;
             }

@@ -1,5 +1,5 @@
 // The printout model's own operations: creation, clearing, counting and style look-up.
-#include "LineDruk.h"
+#include "LineDrukBody.h"
 
 #include "platform/CodePage.h"
 #include "platform/GdiCanvas.h"
@@ -190,8 +190,9 @@ TMLineWydruk::TMLineWydruk() {
     Root = std::make_unique<TMLine>(this);
 }
 
-// Pages go first; the canvas before the page it records into.
+// The reading in progress and the pages go first; the canvas before the page it records into.
 TMLineWydruk::~TMLineWydruk() {
+    Feed.reset();
     Pages.clear();
     Root.reset();
     Canvas.reset();
@@ -205,6 +206,7 @@ void TMLineWydruk::ResetPage() {
 
 void TMLineWydruk::Clear() {
     try {
+        Feed.reset(); // a reading in progress belongs to the content that goes
         Pages.clear();
         Styles->Clear();
         Root->Clear();
@@ -216,6 +218,8 @@ void TMLineWydruk::Clear() {
 }
 
 int TMLineWydruk::LineCount() {
+    if (Feed)
+        return Feed->estimatedLineCount();
     if (LinesTotal == 0)
         LinesTotal = Root->LineCount();
     return LinesTotal;

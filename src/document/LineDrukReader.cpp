@@ -1,4 +1,6 @@
-// The printout reader: file header check and the body records.
+// The printout reader: the file header check, the primitive reads of the body and the records of
+// styles, lines and fields. The body is read in file order by BodyFeed (LineDrukFeed.cpp), at once
+// or piece by piece while it is composed.
 //
 // A .wyd file is a plain header followed by one zlib stream (RFC 1950) running to the end of the
 // file. Integers are little-endian; int32 signed, uint16/uint8 unsigned, float32 IEEE single.
@@ -38,14 +40,10 @@
 // and the bytes it inflates, and refuses the printout as soon as either passes its limit
 // (kMaxPrintoutObjects, kMaxPrintoutBody), naming the record it was reading.
 
-#include "LineDruk.h"
-
-#include "platform/InflateStream.h"
+#include "LineDrukBody.h"
 
 #include <QFile>
 #include <QIODevice>
-#include <QSet>
-#include <QtEndian>
 #include <algorithm>
 #include <bit>
 #include <climits>
@@ -56,29 +54,11 @@ namespace vek {
 
 namespace {
 
-constexpr quint8 kTagStyle = 1;
-constexpr quint8 kTagSection = 3;
-constexpr quint8 kTagGroup = 4;
-constexpr quint8 kTagLine = 5;
-constexpr quint8 kTagField = 6;
-constexpr quint8 kTagSubsections = 12;
-constexpr quint8 kTagTrailer = 15;
-constexpr quint8 kTagShortString = 101;
-constexpr quint8 kTagLongString = 102;
-
-constexpr quint8 kMaxVersion = 7;
-constexpr qint32 kDefaultResolution = 1200;
 constexpr qsizetype kChunk = 1024 * 1024;
 constexpr quint32 kEmfSignature = 0x464D4520; // " EMF"
 constexpr qsizetype kEmfHeaderSize = 100;
 // Distinct style names kept for sharing; a real printout names a few dozen styles.
-constexpr qsizetype kMaxShared = 4096;
-// Sections nest by recursion; a real printout nests a handful of levels.
-constexpr int kMaxSectionDepth = 1000;
-
-QString tagError(int expected) {
-    return QStringLiteral("Błąd czytania z pliku [%1]").arg(expected);
-}
+constexpr size_t kMaxShared = 4096;
 
 QString tooBigError(int tag) {
     return QStringLiteral("Błąd czytania z pliku - wydruk jest zbyt duży [%1]").arg(tag);
@@ -117,139 +97,101 @@ int scaleWidth(qint32 width, float scale) {
 
 } // namespace
 
-// Primitive reads from the decompressed body, with the document being filled.
-class BodyReader {
-public:
-    BodyReader(InflateStream& stream, TMLineWydruk& doc)
-        : m_stream(stream)
-        , m_doc(doc) {}
+QString tagError(int expected) {
+    return QStringLiteral("Błąd czytania z pliku [%1]").arg(expected);
+}
 
-    TMLineWydruk& doc() { return m_doc; }
-    quint8 version() const { return m_doc.Version; }
+// ---- BodyReader ----
 
-    void raw(char* data, qint64 size) {
+void BodyReader::refuse(int tag) {
+    m_refused = true;
+    throw EReadFileError(tooBigError(tag));
+}
+
+void BodyReader::endOfData() {
+    throw EReadFileError(
+        QStringLiteral("Błąd czytania z pliku - nieoczekiwany koniec danych [%1]").arg(m_stream.position()));
+}
+
+QByteArray BodyReader::bytes(qint64 size, QByteArray out) {
+    checkBody(size);
+    qint64 left = size;
+    while (left > 0) {
+        const qsizetype n = qsizetype(std::min<qint64>(left, kChunk));
+        const qsizetype at = out.size();
+        out.resize(at + n);
+        raw(out.data() + at, n);
+        left -= n;
+    }
+    return out;
+}
+
+template <typename Read> QByteArray BodyReader::readString(Read read) {
+    try {
+        const quint8 t = u8();
+        if (t == kTagShortString)
+            return read(u8());
+        if (t == kTagLongString)
+            return read(u16());
+    } catch (...) {
+        if (m_refused)
+            throw; // a printout refused as too big stays so
+    }
+    throw EReadFileError(tagError(kTagShortString));
+}
+
+QByteArray BodyReader::string() {
+    return readString([this](qint64 size) {
         checkBody(size);
-        if (m_stream.read(data, size) != size)
-            throw EReadFileError(QStringLiteral("Błąd czytania z pliku - nieoczekiwany koniec danych [%1]")
-                                     .arg(m_stream.position()));
-    }
-    quint8 u8() {
-        char c;
-        raw(&c, 1);
-        return quint8(c);
-    }
-    bool flag() { return u8() != 0; }
-    quint16 u16() {
-        uchar b[2];
-        raw(reinterpret_cast<char*>(b), 2);
-        return quint16(b[0] | (b[1] << 8));
-    }
-    quint32 u32() {
-        uchar b[4];
-        raw(reinterpret_cast<char*>(b), 4);
-        return quint32(b[0]) | (quint32(b[1]) << 8) | (quint32(b[2]) << 16) | (quint32(b[3]) << 24);
-    }
-    qint32 i32() { return qint32(u32()); }
-    float f32() { return std::bit_cast<float>(u32()); }
-
-    void tag(quint8 expected) {
-        m_record = expected;
-        if (u8() != expected)
-            throw EReadFileError(tagError(expected));
-    }
-
-    // Counts objects about to be created for a record with the given tag.
-    void admit(quint8 tag, int objects = 1) {
-        m_objects += objects;
-        if (m_objects > kMaxPrintoutObjects)
-            refuse(tag);
-    }
-    // Refuses a read that would take the body past its limit, before anything is read.
-    void checkBody(qint64 size) {
-        if (m_stream.position() + size > kMaxPrintoutBody)
-            refuse(m_record);
-    }
-    [[noreturn]] void refuse(int tag) {
-        m_refused = true;
-        throw EReadFileError(tooBigError(tag));
-    }
-
-    // size bytes, grown chunk by chunk as they arrive.
-    QByteArray bytes(qint64 size, QByteArray out = {}) {
-        checkBody(size);
-        qint64 left = size;
-        while (left > 0) {
-            const qsizetype n = qsizetype(std::min<qint64>(left, kChunk));
-            const qsizetype at = out.size();
-            out.resize(at + n);
-            raw(out.data() + at, n);
-            left -= n;
-        }
+        const QByteArrayView at = size > 0 ? m_stream.buffered() : QByteArrayView();
+        if (size > at.size())
+            return bytes(size);
+        QByteArray out(at.data(), size);
+        m_stream.skip(size);
         return out;
-    }
+    });
+}
 
-    QByteArray string() {
-        try {
-            const quint8 t = u8();
-            if (t == kTagShortString)
-                return bytes(u8());
-            if (t == kTagLongString)
-                return bytes(u16());
-        } catch (...) {
-            if (m_refused)
-                throw; // a printout refused as too big stays so
+QByteArray BodyReader::sharedString() {
+    return readString([this](qint64 size) {
+        checkBody(size);
+        const QByteArrayView at = size > 0 ? m_stream.buffered() : QByteArrayView();
+        if (size <= at.size()) {
+            const QByteArrayView s = at.first(size);
+            // Neighbouring fields mostly share their style: the last name first.
+            if (s != m_lastShared) {
+                const auto it = m_shared.find(s);
+                if (it == m_shared.end())
+                    return newShared(size);
+                m_lastShared = *it;
+            }
+            m_stream.skip(size);
+            return m_lastShared;
         }
-        throw EReadFileError(tagError(kTagShortString));
-    }
+        return newShared(size);
+    });
+}
 
-    // A string that many records repeat (a field's style name): one shared copy per distinct value.
-    QByteArray sharedString() {
-        QByteArray s = string();
-        if (const auto it = m_shared.constFind(s); it != m_shared.constEnd())
-            return *it;
-        if (m_shared.size() < kMaxShared)
-            m_shared.insert(s);
-        return s;
-    }
+QByteArray BodyReader::newShared(qint64 size) {
+    QByteArray s = bytes(size);
+    if (m_shared.size() < kMaxShared)
+        m_shared.insert(s);
+    return s;
+}
 
-    std::unique_ptr<TMetafile> emf() {
-        QByteArray head = bytes(kEmfHeaderSize);
-        const auto at = [&](int off) {
-            quint32 v;
-            std::memcpy(&v, head.constData() + off, 4);
-            return qFromLittleEndian(v);
-        };
-        const quint32 nBytes = at(48);
-        if (at(40) != kEmfSignature || nBytes < quint32(kEmfHeaderSize))
-            throw EInvalidGraphic(QStringLiteral("Nieprawidłowy metaplik"));
-        QByteArray all = bytes(qint64(nBytes) - kEmfHeaderSize, std::move(head));
-        return std::make_unique<TMetafile>(TMetafile::fromBytes(std::move(all)));
-    }
-
-    // Guards the recursion of nested sections.
-    struct Nest {
-        explicit Nest(BodyReader& r)
-            : m_r(r) {
-            if (++m_r.m_depth > kMaxSectionDepth)
-                throw EReadFileError(
-                    QStringLiteral("Błąd czytania z pliku - zbyt głębokie zagnieżdżenie sekcji [%1]")
-                        .arg(kTagSection));
-        }
-        ~Nest() { --m_r.m_depth; }
-        Nest(const Nest&) = delete;
-        Nest& operator=(const Nest&) = delete;
-        BodyReader& m_r;
+std::unique_ptr<TMetafile> BodyReader::emf() {
+    QByteArray head = bytes(kEmfHeaderSize);
+    const auto at = [&](int off) {
+        quint32 v;
+        std::memcpy(&v, head.constData() + off, 4);
+        return qFromLittleEndian(v);
     };
-
-private:
-    InflateStream& m_stream;
-    TMLineWydruk& m_doc;
-    int m_depth = 0;
-    qint64 m_objects = 0;
-    quint8 m_record = 0; // tag of the record being read
-    bool m_refused = false;
-    QSet<QByteArray> m_shared;
-};
+    const quint32 nBytes = at(48);
+    if (at(40) != kEmfSignature || nBytes < quint32(kEmfHeaderSize))
+        throw EInvalidGraphic(QStringLiteral("Nieprawidłowy metaplik"));
+    QByteArray all = bytes(qint64(nBytes) - kEmfHeaderSize, std::move(head));
+    return std::make_unique<TMetafile>(TMetafile::fromBytes(std::move(all)));
+}
 
 // ---- header ----
 
@@ -289,39 +231,6 @@ void loadPrintoutFile(const QString& path, TMLineWydruk& doc) {
 
 // ---- body records ----
 
-void TMLineWydruk::LoadFromStream(InflateStream& stream) {
-    Clear();
-    LinesTotal = 0; // the cached count belongs to the previous content
-    BodyReader r(stream, *this);
-    const quint8 version = r.u8();
-    if (version > kMaxVersion)
-        throw EReadFileError(QStringLiteral("Błąd odczytu - nieznana wersja pliku [%1]").arg(version));
-    Version = version;
-    const qint32 resolution = Version >= 5 ? r.i32() : kDefaultResolution;
-    if (resolution <= 0)
-        throw EReadFileError(
-            QStringLiteral("Błąd czytania z pliku - nieprawidłowa rozdzielczość [%1]").arg(resolution));
-    Resolution = resolution;
-    Scale = float(180.0L / resolution);
-    LineSpacing = r.f32();
-    KeptInt = r.i32();
-    KeptByte = r.u8();
-    if (Version >= 2)
-        LinesPerPage = r.i32();
-    Styles->ReadFromStream(r);
-    Root->ReadFromStream(r);
-}
-
-void TStyle::ReadFromStream(BodyReader& r) {
-    const qint32 count = r.i32();
-    for (qint32 i = 0; i < count; ++i) {
-        r.admit(kTagStyle);
-        auto style = std::make_unique<TStyl>(Owner);
-        style->ReadFromStream(r);
-        Items.push_back(std::move(style));
-    }
-}
-
 void TStyl::ReadFromStream(BodyReader& r) {
     r.tag(kTagStyle);
     Color = r.i32();
@@ -337,45 +246,11 @@ void TStyl::ReadFromStream(BodyReader& r) {
     Alias = r.string();
 }
 
-void TMLine::ReadFromStream(BodyReader& r) {
-    const BodyReader::Nest nest(r);
-    r.tag(kTagSection);
-    Header.ReadFromStream(r);
-    RepeatHeader.ReadFromStream(r);
-    r.tag(kTagSubsections);
-    const qint32 count = r.i32();
-    for (qint32 i = 0; i < count; ++i) {
-        r.admit(kTagSection, 5); // the section and its four groups
-        auto child = std::make_unique<TMLine>(Owner);
-        child->ReadFromStream(r);
-        Sections.push_back(std::move(child));
-    }
-    Spare.ReadFromStream(r);
-    Footer.ReadFromStream(r);
-    if (r.version() >= 2) {
-        r.tag(kTagTrailer);
-        Title = r.string();
-        NewPageBefore = r.flag();
-    }
-}
-
-void TLinie::ReadFromStream(BodyReader& r) {
-    r.tag(kTagGroup);
-    SplitLines = r.flag();
-    NewPageBefore = r.flag();
-    const qint32 count = r.i32();
-    for (qint32 i = 0; i < count; ++i) {
-        r.admit(kTagLine);
-        auto line = std::make_unique<TLinia>(Owner, this);
-        line->ReadFromStream(r);
-        Lines.push_back(std::move(line));
-    }
-}
-
 void TLinia::ReadFromStream(BodyReader& r) {
     r.tag(kTagLine);
     DropAtPageTop = r.flag();
     const int count = r.u8();
+    Fields.reserve(size_t(count)); // at most 255, each with its bytes behind it
     for (int i = 0; i < count; ++i) {
         r.admit(kTagField);
         auto field = std::make_unique<TPole>(Owner);

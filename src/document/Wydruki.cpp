@@ -1,7 +1,5 @@
 #include "Wydruki.h"
 
-#include "platform/InflateStream.h"
-
 #include <QFile>
 #include <QFileInfo>
 
@@ -13,25 +11,34 @@ TWydruk::TWydruk()
     : m_wczytanyPlikNazwa(u"WYDRUK"_s)
     , m_tekst(std::make_unique<TMLineWydruk>()) {
     m_tekst->OnLine = [this](TLinie&) { TekstLine(); };
+    m_tekst->OnWait = [this](TMLineWydruk&) { TekstLine(); };
     m_tekst->OnNewPage = [this](TMLineWydruk&, const PagePtr& page) { TekstNewPage(page); };
+    m_tekst->OnRestart = [this](TMLineWydruk&) {
+        if (OnRestart)
+            OnRestart(*this);
+    };
 }
 
 TWydruk::~TWydruk() = default;
 
 void TWydruk::LoadFromFile(const QString& fileName) {
+    OpenFile(fileName);
+    m_tekst->FinishLoad();
+}
+
+void TWydruk::OpenFile(const QString& fileName) {
     // Read-only: nothing is ever written, and printouts on read-only media must open too.
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EFOpenError(u"Nie można otworzyć pliku \"%1\". %2"_s.arg(fileName, file.errorString()));
-    if (!CheckFileSignature(file, "Wydruk"))
+    auto file = std::make_unique<QFile>(fileName);
+    if (!file->open(QIODevice::ReadOnly))
+        throw EFOpenError(u"Nie można otworzyć pliku \"%1\". %2"_s.arg(fileName, file->errorString()));
+    if (!CheckFileSignature(*file, "Wydruk"))
         throw EStreamError(u"Plik nie zawiera prawidłowego wydruku Vekta"_s);
     m_tytul = fileName;
     m_wczytanyPlikNazwa = QFileInfo(fileName).completeBaseName();
     m_wczytanyPlikSciezka = fileName;
     // The pages of an earlier file are no longer current.
     m_pagesValid = false;
-    InflateStream stream(file);
-    m_tekst->LoadFromStream(stream);
+    m_tekst->BeginLoad(std::move(file));
 }
 
 void TWydruk::MakePages() {

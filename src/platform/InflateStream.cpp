@@ -3,6 +3,7 @@
 #include "Errors.h"
 
 #include <QIODevice>
+#include <algorithm>
 #include <cstring>
 #include <zlib.h>
 
@@ -10,7 +11,7 @@ namespace vek {
 namespace {
 
 constexpr qsizetype kInChunk = 64 * 1024;
-constexpr qsizetype kOutChunk = 64 * 1024;
+constexpr qsizetype kOutChunk = 256 * 1024;
 
 QString zlibMessage(int code, const char* detail) {
     QString text = QStringLiteral("Błąd dekompresji danych wydruku (zlib %1)").arg(code);
@@ -37,14 +38,23 @@ InflateStream::InflateStream(QIODevice& source)
         throw EZlibError(zlibMessage(Z_MEM_ERROR, m_state->z.msg));
     m_state->open = true;
     m_in.resize(kInChunk);
+    if (!source.isSequential())
+        m_compressedSize = std::max<qint64>(source.size() - source.pos(), 0);
 }
 
 InflateStream::~InflateStream() = default;
 
+double InflateStream::progress() const {
+    if (m_compressedSize <= 0 || m_inflated <= 0)
+        return 0;
+    // The compressed bytes behind the decompressed ones, less the share still in the buffer.
+    const double taken = double(position()) / double(m_inflated);
+    return std::min(1.0, double(m_state->z.total_in) / double(m_compressedSize) * taken);
+}
+
 // Decompresses the next piece into m_out. Returns false when no more bytes will come.
 bool InflateStream::fill() {
     z_stream& z = m_state->z;
-    m_outPos = 0;
     m_out.resize(kOutChunk);
     z.next_out = reinterpret_cast<Bytef*>(m_out.data());
     z.avail_out = uInt(m_out.size());
@@ -69,20 +79,22 @@ bool InflateStream::fill() {
             throw EZlibError(zlibMessage(rc, z.msg));
     }
     m_out.resize(m_out.size() - qsizetype(z.avail_out));
+    m_inflated += m_out.size();
+    m_next = m_out.constData();
+    m_end = m_next + m_out.size();
     return !m_out.isEmpty();
 }
 
-qint64 InflateStream::read(char* data, qint64 maxSize) {
+qint64 InflateStream::readOn(char* data, qint64 maxSize) {
     qint64 done = 0;
     while (done < maxSize) {
-        if (m_outPos == m_out.size() && !fill())
+        if (m_next == m_end && !fill())
             break;
-        const qint64 n = std::min<qint64>(maxSize - done, m_out.size() - m_outPos);
-        std::memcpy(data + done, m_out.constData() + m_outPos, size_t(n));
-        m_outPos += qsizetype(n);
+        const qint64 n = std::min<qint64>(maxSize - done, m_end - m_next);
+        std::memcpy(data + done, m_next, size_t(n));
+        m_next += n;
         done += n;
     }
-    m_position += done;
     return done;
 }
 

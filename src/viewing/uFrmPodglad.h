@@ -108,7 +108,6 @@ private:
     void previewLoad();
     void LoadAndBuild();
     bool loadFile(TWydruk& wydruk);
-    void readOffTheInputPath(TWydruk& wydruk);
     void showVersionMessage();
     void wydrukNextPage(const PagePtr& page);
     void wydrukProgress(TWydruk& sender, int postep);

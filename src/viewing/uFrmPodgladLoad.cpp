@@ -1,4 +1,7 @@
-// TFrmPodglad: loading the printout and collecting its pages while they are composed.
+// TFrmPodglad: loading the printout and collecting its pages while they are composed. The printout
+// is composed while it is read (TWydruk::OpenFile): the first page shows at once whatever the size
+// of the file, and the window answers throughout, the reading included, since the composition
+// reports its progress (and lets the window answer) while it waits for the file too.
 #include "document/Wydruki.h"
 #include "kit/HintBar.h"
 #include "kit/okienko.h"
@@ -9,10 +12,8 @@
 #include "viewing/uFrmPodglad.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QScopeGuard>
 #include <exception>
-#include <thread>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -69,6 +70,7 @@ void TFrmPodglad::LoadAndBuild() {
     m_stop = false;
     wydruk->OnProgress = [this](TWydruk& sender, bool, int postep) { wydrukProgress(sender, postep); };
     wydruk->OnNextPage = [this](TWydruk&, const PagePtr& page) { wydrukNextPage(page); };
+    wydruk->OnRestart = [this](TWydruk&) { viewer->ClearPages(); };
     wydruk->MakePages();
     // Printing is offered for a complete printout only.
     if (!m_stop && PrintDialog)
@@ -77,7 +79,7 @@ void TFrmPodglad::LoadAndBuild() {
 
 bool TFrmPodglad::loadFile(TWydruk& wydruk) {
     try {
-        readOffTheInputPath(wydruk);
+        wydruk.OpenFile(m_filePath);
         return true;
     } catch (const EReadFileError& e) {
         if (!e.message().contains(u"wersja"_s))
@@ -85,26 +87,6 @@ bool TFrmPodglad::loadFile(TWydruk& wydruk) {
     }
     showVersionMessage();
     return false;
-}
-
-void TFrmPodglad::readOffTheInputPath(TWydruk& wydruk) {
-    // Reading a long printout takes a while and touches nothing but the component: it runs on a
-    // thread of its own while the window goes on answering. Closing the window meanwhile stops
-    // the work once the file is read (reading itself cannot be interrupted).
-    std::exception_ptr error;
-    QEventLoop wait;
-    std::thread reader([&] {
-        try {
-            wydruk.LoadFromFile(m_filePath);
-        } catch (...) {
-            error = std::current_exception();
-        }
-        QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    wait.exec();
-    reader.join();
-    if (error)
-        std::rethrow_exception(error);
 }
 
 void TFrmPodglad::showVersionMessage() {

@@ -139,17 +139,20 @@ TEST_F(Preview, ClosingStopsTheComposition) {
     EXPECT_TRUE(f.hb->TextAccept().isEmpty());
 }
 
-TEST_F(Preview, ClosingWhileTheFileIsReadComposesNothing) {
+TEST_F(Preview, ClosingAtOnceStopsTheReading) {
+    // The printout is read while it is composed: closing the window stops both, long before the
+    // end of the file.
     TFrmPodglad f;
-    f.SetPrintoutFile(writePrintout(dir, numberedPrintout(60000)));
+    f.SetPrintoutFile(writePrintout(dir, numberedPrintout(60000))); // about 750 pages
     f.show();
     QTimer::singleShot(0, &f, [&] {
-        EXPECT_TRUE(f.Building()); // still reading: the window answers meanwhile
+        EXPECT_TRUE(f.Building()); // the window answers meanwhile
         f.close();
     });
     ASSERT_TRUE(waitFor([&] { return !f.isVisible() && !f.Building(); }));
-    EXPECT_EQ(f.viewer->PageCount(), 0);
+    EXPECT_LT(f.viewer->PageCount(), 100);
     EXPECT_TRUE(f.hb->TextLeft().isEmpty());
+    EXPECT_TRUE(f.hb->TextAccept().isEmpty());
 }
 
 TEST_F(Preview, AFileThatIsNoPrintoutIsReportedAndTheWindowStaysEmpty) {
@@ -166,6 +169,26 @@ TEST_F(Preview, AFileThatIsNoPrintoutIsReportedAndTheWindowStaysEmpty) {
     EXPECT_EQ(shown, QStringList{u"Plik nie zawiera prawidłowego wydruku Vekta"_s});
     EXPECT_EQ(f.viewer->PageCount(), 0);
     EXPECT_TRUE(f.isVisible());
+}
+
+TEST_F(Preview, ADamagedFileShowsThePagesBeforeTheDamageAndThenTheError) {
+    QStringList shown;
+    const auto display = TVekForm::ErrorDisplay;
+    TVekForm::ErrorDisplay = [&](const QString& message) { shown.append(message); };
+    TFrmPodglad::PrintDialog = [](TFrmPodglad&) {};
+    const QByteArray body = test::bodyBytes(numberedPrintout(3000));
+    const QString path = dir.filePath(u"uciety.wyd"_s);
+    test::writeFile(path, test::fileFromBody(body.left(body.size() / 2)));
+    TFrmPodglad f;
+    f.SetPrintoutFile(path);
+    f.show();
+    ASSERT_TRUE(waitFor([&] { return !shown.isEmpty() && !f.Building(); }));
+    TVekForm::ErrorDisplay = display;
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown.front().startsWith(u"Błąd czytania z pliku"_s)) << shown.front().toStdString();
+    EXPECT_GE(f.viewer->PageCount(), 5); // about half of the printout's pages
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_TRUE(f.hb->TextAccept().isEmpty()); // no printing of a partial printout
 }
 
 TEST_F(Preview, AnUnknownVersionOffersTheDownload) {
