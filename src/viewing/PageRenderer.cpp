@@ -1,11 +1,11 @@
 #include "viewing/PageRenderer.h"
 
-#include "platform/EmfPlayer.h"
+#include "platform/PageRender.h"
 
 #include <QCoreApplication>
-#include <QPainter>
 #include <QSet>
 #include <algorithm>
+#include <memory>
 #include <sys/mman.h>
 #include <utility>
 
@@ -13,46 +13,69 @@ namespace vek {
 
 namespace {
 
-// A tile's pixels in memory mapped for it alone, returned to the system as soon as the tile goes.
+// Glyphs that the left edge of an image cuts through come out a little different from the same
+// glyphs drawn whole when the page is scaled, which showed as seams in the letters between tiles.
+// A tile is therefore drawn with this much room on its left, which is then left out: its edge
+// lies inside the drawing.
+constexpr int kLeftRoom = 64;
+
+// Pixels in memory mapped for one tile alone, returned to the system as soon as the tile goes.
 // From the allocator, tiles of megabytes made on workers and freed on the GUI thread stay in its
 // arenas long after the cache let them go.
-QImage mappedImage(QSize size) {
-    const qsizetype bytesPerLine = qsizetype(size.width()) * 4;
-    const std::size_t bytes = std::size_t(bytesPerLine) * std::size_t(size.height());
-    void* data = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+struct Mapping {
+    void* data = nullptr;
+    std::size_t bytes = 0;
+    ~Mapping() { munmap(data, bytes); }
+};
+
+std::unique_ptr<Mapping> mapPixels(qsizetype bytes) {
+    void* data =
+        mmap(nullptr, std::size_t(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (data == MAP_FAILED)
-        return QImage(size, QImage::Format_RGB32);
+        return nullptr;
+    auto m = std::make_unique<Mapping>();
+    m->data = data;
+    m->bytes = std::size_t(bytes);
+    return m;
+}
+
+// The part of a drawn image from column `left` on, over the same pixels; the image owns the
+// mapping from then on.
+QImage imageOver(std::unique_ptr<Mapping> pixels, QSize drawn, int left) {
+    const qsizetype bytesPerLine = qsizetype(drawn.width()) * 4;
+    auto* bits = static_cast<uchar*>(pixels->data) + qsizetype(left) * 4;
     return QImage(
-        static_cast<uchar*>(data), size.width(), size.height(), bytesPerLine, QImage::Format_RGB32,
-        [](void* info) {
-            const auto* mapped = static_cast<std::pair<void*, std::size_t>*>(info);
-            munmap(mapped->first, mapped->second);
-            delete mapped;
-        },
-        new std::pair<void*, std::size_t>(data, bytes));
+        bits, drawn.width() - left, drawn.height(), bytesPerLine, QImage::Format_RGB32,
+        [](void* info) { delete static_cast<Mapping*>(info); }, pixels.release());
 }
 
 } // namespace
 
 QImage renderPageTile(const Page& page, QSize pageSize, const QRect& tile,
                       const std::atomic_bool& cancelled) {
-    if (tile.isEmpty())
+    if (tile.isEmpty() || cancelled.load())
         return {};
-    QImage image = mappedImage(tile.size());
-    image.fill(Qt::white);
-    {
-        QPainter p(&image);
-        p.translate(-tile.topLeft());
-        EmfPlayOptions options;
-        // Answering false skips every record that is left: the walk ends quickly.
-        options.onRecord = [&cancelled](const EmfRecord&) {
-            return !cancelled.load(std::memory_order_relaxed);
-        };
-        playEmf(p, QRectF(QPointF(0, 0), QSizeF(pageSize)), page.metafile(), options);
-    }
-    if (cancelled.load())
+    const int room = tile.left() > 0 ? kLeftRoom : 0;
+    const QSize drawn(tile.width() + room, tile.height());
+    const qsizetype bytesPerLine = qsizetype(drawn.width()) * 4;
+    std::unique_ptr<Mapping> pixels = mapPixels(bytesPerLine * drawn.height());
+    QImage canvas = pixels ? QImage(static_cast<uchar*>(pixels->data), drawn.width(), drawn.height(),
+                                    bytesPerLine, QImage::Format_RGB32)
+                           : QImage(drawn, QImage::Format_RGB32);
+    if (canvas.isNull())
         return {};
-    return image;
+    // The page shifted so that the tile's corner lies `room` pixels into the image: only the
+    // records that reach the tile play.
+    const QRectF target(QPointF(room - tile.left(), -tile.top()), QSizeF(pageSize));
+    EmfPlayOptions options;
+    options.cancel = &cancelled;
+    options.clip = QRectF(QPointF(room, 0), QSizeF(tile.size()));
+    if (paintPage(canvas, page, target, options).cancelled)
+        return {};
+    if (!pixels)
+        return canvas.copy(room, 0, tile.width(), tile.height());
+    canvas = QImage(); // the mapping goes on in the tile
+    return imageOver(std::move(pixels), drawn, room);
 }
 
 QList<QRect> pageTiles(QSize pageSize, const QRect& area) {

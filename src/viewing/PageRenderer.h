@@ -24,8 +24,9 @@
 namespace vek {
 
 // Draws the part `tile` of the page played into the rectangle (0, 0, pageSize), device pixels, on
-// white. Stops early, returning a null image, when cancelled becomes true. The one place where a
-// page is rasterised for the screen.
+// white, from the page's display list: a tile of a zoomed page costs the records that reach it.
+// Stops at the next record, returning a null image, once cancelled becomes true. The one place
+// where a page is rasterised for the screen.
 QImage renderPageTile(const Page& page, QSize pageSize, const QRect& tile, const std::atomic_bool& cancelled);
 
 // The tiles of a page drawn at pageSize (device pixels) that meet area (page device pixels):

@@ -1,6 +1,8 @@
 // Drawing pages off the input path: the bounded cache, the workers, cancelled and stale work,
 // and what the viewer paints before and after a page is drawn.
 #include "ViewingSupport.h"
+#include "platform/EmfPlayer.h"
+#include "support/Examples.h"
 #include "viewing/EmfViewer.h"
 #include "viewing/PageCache.h"
 #include "viewing/PageRenderer.h"
@@ -126,6 +128,34 @@ TEST(PageRenderer, GoesAwayWhileTilesAreBeingDrawn) {
         QCoreApplication::processEvents();
     }
     SUCCEED();
+}
+
+// A tile plays only the records that reach it, yet shows exactly the pixels of the same area of
+// the whole page played record by record: at the sizes of a page on screens at 100 %, 200 % and
+// 150 %, with tiles that cut through text, rules, the letterhead picture and its badge.
+TEST(PageRenderer, ATileHasThePixelsOfTheSameAreaOfTheWholePage) {
+    const PagePtr page = composedPages(test::faktura()).front();
+    for (const qreal dpr : {1.0, 2.0, 1.5}) {
+        const QSize pageSize = (QSizeF(1100, 1556) * dpr).toSize();
+        QImage whole(pageSize, QImage::Format_RGB32);
+        whole.fill(Qt::white);
+        {
+            QPainter p(&whole);
+            playEmf(p, QRectF(QPointF(0, 0), QSizeF(pageSize)), page->metafile());
+        }
+        QList<QRect> tiles = {QRect(333, 517, 300, 211), QRect(0, 101, pageSize.width(), 37),
+                              QRect(pageSize.width() - 97, pageSize.height() - 61, 97, 61)};
+        for (int y = 0; y < pageSize.height(); y += kTileSide)
+            for (int x = 0; x < pageSize.width(); x += kTileSide)
+                tiles.append(QRect(x, y, kTileSide, kTileSide) & whole.rect());
+        const std::atomic_bool running{false};
+        for (const QRect& t : tiles) {
+            const QImage tile = renderPageTile(*page, pageSize, t, running);
+            ASSERT_EQ(tile.size(), t.size());
+            EXPECT_TRUE(tile == whole.copy(t)) << "ratio " << dpr << ", tile " << t.x() << "," << t.y();
+            EXPECT_GT(inkIn(tile, tile.rect()), 0);
+        }
+    }
 }
 
 TEST(PageRenderer, AScrolledAwayTileStopsEarly) {
