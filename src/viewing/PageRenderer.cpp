@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QSet>
+#include <QThread>
 #include <algorithm>
 #include <memory>
 #include <sys/mman.h>
@@ -101,10 +102,17 @@ struct PageRenderer::Job {
 PageRenderer::PageRenderer(QObject* parent)
     : QObject(parent)
     , m_mailbox(std::make_shared<WorkerMailbox>(this)) {
-    // One drawing thread: the font engines behind the pages' fonts are shared by every thread
-    // that uses them and are not safe to draw with from two threads at once. It also leaves the
-    // other cores to the GUI thread, which paints and composes.
-    m_pool.setMaxThreadCount(1);
+    // Fonts are made per thread, and a new thread's first page costs about twice an ordinary one
+    // while it makes them: the drawing threads stay for the renderer's life instead of ending
+    // after half a minute without work, so the page after a pause is drawn as fast as any.
+    m_pool.setExpiryTimeout(-1);
+    // One core is left to the GUI thread, which paints and composes: on two cores a second
+    // drawing thread made a jump's pages arrive later, not sooner.
+    setThreadCount(QThread::idealThreadCount() - 1);
+}
+
+void PageRenderer::setThreadCount(int n) {
+    m_pool.setMaxThreadCount(std::max(1, n));
 }
 
 PageRenderer::~PageRenderer() {

@@ -59,6 +59,12 @@ public:
     // Forgets every tile and cancels all work (the pages changed).
     void clear();
 
+    // The number of drawing threads, at least 1.
+    void setThreadCount(int n);
+    int threadCount() const { return m_pool.maxThreadCount(); }
+    // Whether every tile on screen at the last request is drawn.
+    bool screenDrawn() const { return m_cache.holdsPinned(); }
+
     PageCache& cache() { return m_cache; }
     // Tiles started on workers since construction (for tests and benchmarks).
     int started() const { return m_started; }

@@ -158,6 +158,28 @@ TEST(PageRenderer, ATileHasThePixelsOfTheSameAreaOfTheWholePage) {
     }
 }
 
+// Fonts are made per drawing thread: tiles drawn on several threads at once have the pixels of
+// tiles drawn one after another.
+TEST(PageRenderer, SeveralDrawingThreadsDrawWhatOneDraws) {
+    const PagePtr page = composedPages(test::faktura()).front();
+    PageRenderer renderer;
+    renderer.setThreadCount(3);
+    EXPECT_EQ(renderer.threadCount(), 3);
+    QList<TileRequest> wanted;
+    for (int i = 0; i < 6; ++i) {
+        const QSize size(900 + 37 * i, 1273 + 52 * i);
+        wanted.append({page, size, QRect(QPoint(0, 0), size), i < 4});
+    }
+    renderer.request(wanted);
+    EXPECT_FALSE(renderer.screenDrawn());
+    renderer.waitForIdle();
+    EXPECT_TRUE(renderer.screenDrawn());
+    const std::atomic_bool running{false};
+    for (const TileRequest& r : wanted)
+        EXPECT_TRUE(renderer.tile(r.key()) == renderPageTile(*page, r.pageSize, r.tile, running))
+            << r.pageSize.width();
+}
+
 TEST(PageRenderer, AScrolledAwayTileStopsEarly) {
     std::atomic_bool cancelled{true};
     EXPECT_TRUE(renderPageTile(*textPage(), QSize(700, 990), QRect(0, 0, 700, 990), cancelled).isNull());
