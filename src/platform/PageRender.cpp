@@ -2,15 +2,21 @@
 
 #include <QPainter>
 #include <cmath>
+#include <utility>
 
 namespace vek {
 
-EmfPlayResult paintPage(QImage& image, const Page& page, const QRectF& target, EmfPlayOptions options) {
+EmfPlayResult paintPage(QImage& image, const EmfDisplayList& list, const QRectF& target,
+                        EmfPlayOptions options) {
     image.fill(Qt::white);
     if (options.clip.isEmpty())
         options.clip = QRectF(QPointF(0, 0), image.deviceIndependentSize());
     QPainter painter(&image);
-    return page.displayList().play(painter, target, options);
+    return list.play(painter, target, options);
+}
+
+EmfPlayResult paintPage(QImage& image, const Page& page, const QRectF& target, EmfPlayOptions options) {
+    return paintPage(image, page.displayList(), target, std::move(options));
 }
 
 QImage renderPage(const Page& page, QSize pixels, qreal devicePixelRatio, const std::atomic<bool>* cancel,

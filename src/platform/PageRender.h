@@ -27,5 +27,9 @@ QImage renderPage(const Page& page, QSize pixels, qreal devicePixelRatio,
 // that reach options.clip (empty: the whole image) are played; options.cancel is read between
 // records, and the result tells whether it stopped the page, leaving the image half drawn.
 EmfPlayResult paintPage(QImage& image, const Page& page, const QRectF& target, EmfPlayOptions options = {});
+// The same from a display list of the page that the caller keeps (the page's own one lives as
+// long as the page).
+EmfPlayResult paintPage(QImage& image, const EmfDisplayList& list, const QRectF& target,
+                        EmfPlayOptions options = {});
 
 } // namespace vek

@@ -7,6 +7,7 @@
 #include <QThread>
 #include <algorithm>
 #include <memory>
+#include <mutex>
 #include <sys/mman.h>
 #include <utility>
 
@@ -52,7 +53,7 @@ QImage imageOver(std::unique_ptr<Mapping> pixels, QSize drawn, int left) {
 
 } // namespace
 
-QImage renderPageTile(const Page& page, QSize pageSize, const QRect& tile,
+QImage renderPageTile(const EmfDisplayList& list, QSize pageSize, const QRect& tile,
                       const std::atomic_bool& cancelled) {
     if (tile.isEmpty() || cancelled.load())
         return {};
@@ -71,7 +72,7 @@ QImage renderPageTile(const Page& page, QSize pageSize, const QRect& tile,
     EmfPlayOptions options;
     options.cancel = &cancelled;
     options.clip = QRectF(QPointF(room, 0), QSizeF(tile.size()));
-    if (paintPage(canvas, page, target, options).cancelled)
+    if (paintPage(canvas, list, target, options).cancelled)
         return {};
     if (!pixels)
         return canvas.copy(room, 0, tile.width(), tile.height());
@@ -93,8 +94,20 @@ QList<QRect> pageTiles(QSize pageSize, const QRect& area) {
     return tiles;
 }
 
-struct PageRenderer::Job {
+// A page's display list, parsed by the first worker that needs it; the others wait for it.
+struct PageRenderer::ListSlot {
     PagePtr page; // keeps the page alive while it is drawn, whatever happens to the viewer
+    std::once_flag parsed;
+    std::unique_ptr<const EmfDisplayList> list;
+    const EmfDisplayList& get() {
+        std::call_once(parsed,
+                       [this] { list = std::make_unique<const EmfDisplayList>(page->metafile().bytes()); });
+        return *list;
+    }
+};
+
+struct PageRenderer::Job {
+    std::shared_ptr<ListSlot> list;
     TileKey key;
     std::atomic_bool cancelled{false};
 };
@@ -146,9 +159,24 @@ void PageRenderer::request(const QList<TileRequest>& wanted) {
             start(r);
 }
 
+std::shared_ptr<PageRenderer::ListSlot> PageRenderer::listFor(const PagePtr& page) {
+    constexpr std::size_t kListsHeld = 12; // the pages on screen and around them, at any zoom
+    auto it = std::find_if(m_lists.begin(), m_lists.end(), [&](const auto& s) { return s->page == page; });
+    if (it == m_lists.end()) {
+        auto slot = std::make_shared<ListSlot>();
+        slot->page = page;
+        m_lists.insert(m_lists.begin(), std::move(slot));
+        if (m_lists.size() > kListsHeld)
+            m_lists.pop_back(); // a job still drawing from it holds it until it ends
+    } else {
+        std::rotate(m_lists.begin(), it, it + 1);
+    }
+    return m_lists.front();
+}
+
 void PageRenderer::start(const TileRequest& r) {
     auto job = std::make_shared<Job>();
-    job->page = r.page;
+    job->list = listFor(r.page);
     job->key = r.key();
     m_running.insert(job->key, job);
     ++m_started;
@@ -157,7 +185,7 @@ void PageRenderer::start(const TileRequest& r) {
         [r = this, job, mailbox = m_mailbox] {
             if (job->cancelled)
                 return;
-            QImage image = renderPageTile(*job->page, job->key.pageSize, job->key.tile, job->cancelled);
+            QImage image = renderPageTile(job->list->get(), job->key.pageSize, job->key.tile, job->cancelled);
             if (!job->cancelled)
                 mailbox->post([r, job, image = std::move(image)] { r->deliver(job, image); });
         },
@@ -180,6 +208,7 @@ void PageRenderer::clear() {
         job->cancelled = true;
     m_running.clear();
     m_cache.clear();
+    m_lists.clear();
 }
 
 void PageRenderer::waitForIdle() {

@@ -233,6 +233,7 @@ TEST_F(ViewerPaint, PagesAreDrawnAtTheDeviceScale) {
     EXPECT_GT(inkIn(image, QRect(inner.topLeft() * 2, inner.size() * 2)), 200);
 }
 
+// Neither the tiles nor the pages' display lists grow with the pages scrolled through.
 TEST_F(ViewerPaint, TheCacheKeepsItsBudgetWhileScrollingALongPrintout) {
     for (const PagePtr& p : composedPages(numberedPrintout(1200)))
         v.AddPage(p);
@@ -244,5 +245,8 @@ TEST_F(ViewerPaint, TheCacheKeepsItsBudgetWhileScrollingALongPrintout) {
         v.Renderer().waitForIdle();
         EXPECT_LE(v.Renderer().cache().bytes(), 8 << 20) << "page " << page;
     }
+    EXPECT_GT(v.PageCount(), 12);
     EXPECT_GT(v.Renderer().cache().count(), 0);
+    EXPECT_GT(v.Renderer().displayListsHeld(), 0);
+    EXPECT_LE(v.Renderer().displayListsHeld(), 12);
 }
