@@ -8,6 +8,8 @@
 //   ScrollCached   scrolling through 1000 pages at page width, a third of the view a step, each
 //                  step's pages drawn beforehand: the slowest and the mean frame
 //   ScrollCold     the same without waiting for pages: frames show empty sheets, never wait
+//   JumpFill       jumps across the printout: the time until the view is drawn, by drawing threads
+//   ScrollPaced    60 frames a second through pages not drawn yet, by drawing threads
 //   Memory1000     resident memory with a 1000-page printout built and scrolled through
 //   Search1000     finding a text in 1000 pages whose text is extracted
 //   ExtractText    the text of one page with its boxes
@@ -23,9 +25,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -66,9 +70,12 @@ const QList<PagePtr>& densePages() {
     return pages;
 }
 
-// A viewer of 1280 x 960 on screen holding the 1000 dense pages.
+// A viewer of 1280 x 960 on screen holding the 1000 dense pages; threads: its drawing threads (0:
+// as the viewer sets them).
 struct ShownViewer {
-    explicit ShownViewer(TEmfZoomLevel level) {
+    explicit ShownViewer(TEmfZoomLevel level, int threads = 0) {
+        if (threads > 0)
+            v.Renderer().setThreadCount(threads);
         v.resize(1280, 960);
         v.show();
         v.setZoomLevel(level);
@@ -196,6 +203,82 @@ void BM_ScrollCold(benchmark::State& state) {
     scroll(state, false);
 }
 
+// The drawing threads of a benchmark argument: 0 is the size of a default thread pool (one a core).
+int drawingThreads(std::int64_t arg) {
+    return arg > 0 ? int(arg) : QThread::idealThreadCount();
+}
+
+// Waits, without spinning, until the events that come within ms milliseconds are handled.
+void handleEventsFor(double ms) {
+    QEventLoop loop;
+    QTimer::singleShot(std::max(0, int(ms)), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Jumps across the printout, as the page counter or End does, each once the work before it is
+// done: the time until every tile on screen is drawn. Arg 0: drawing threads (0: one a core),
+// arg 1: the zoom level (page width: two whole pages; zoomExtra2: six tiles).
+void BM_JumpFill(benchmark::State& state) {
+    ShownViewer s(TEmfZoomLevel(state.range(1)), drawingThreads(state.range(0)));
+    const int jumps[] = {500, 120, 880, 300, 700, 40, 950, 610};
+    double total = 0;
+    double slowest = 0;
+    int n = 0;
+    for (auto _ : state) {
+        for (const int page : jumps) {
+            s.settle();
+            const auto start = Clock::now();
+            s.v.setPageNr(page);
+            s.v.repaint();
+            while (!s.v.Renderer().screenDrawn())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            const double ms = msSince(start);
+            total += ms;
+            slowest = std::max(slowest, ms);
+            ++n;
+        }
+    }
+    state.counters["threads"] = s.v.Renderer().threadCount();
+    state.counters["mean_fill_ms"] = total / std::max(n, 1);
+    state.counters["slowest_fill_ms"] = slowest;
+}
+
+// Scrolling at 60 frames a second through 100 pages not drawn yet, a quarter of the view a frame
+// (about eight pages a second at page width), while the workers draw: the frames over 16 ms, and
+// the frames that showed a page still empty. Arg: drawing threads (0: one a core).
+void BM_ScrollPaced(benchmark::State& state) {
+    ShownViewer s(zoomPageW, drawingThreads(state.range(0)));
+    const qint64 step = s.v.ViewHeight() / 4;
+    const qint64 end = 100 * (qint64(s.v.PageHeight()) + 10);
+    constexpr double kFrameMs = 1000.0 / 60;
+    int frames = 0;
+    int over16 = 0;
+    int unfinished = 0;
+    double slowest = 0;
+    double slowestCpu = 0;
+    for (auto _ : state) {
+        for (qint64 at = 0; at <= end; at += step) {
+            const auto start = Clock::now();
+            const double cpuStart = threadCpuMs();
+            s.v.setVertPosition(at);
+            s.v.repaint();
+            const double ms = msSince(start);
+            slowestCpu = std::max(slowestCpu, threadCpuMs() - cpuStart);
+            slowest = std::max(slowest, ms);
+            over16 += ms > 16 ? 1 : 0;
+            unfinished += s.v.Renderer().screenDrawn() ? 0 : 1;
+            ++frames;
+            handleEventsFor(kFrameMs - msSince(start)); // the rest of the frame: tiles come in
+        }
+    }
+    state.counters["threads"] = s.v.Renderer().threadCount();
+    state.counters["frames"] = frames;
+    state.counters["frames_over_16ms"] = over16;
+    state.counters["frames_unfinished"] = unfinished;
+    state.counters["slowest_frame_ms"] = slowest;
+    state.counters["slowest_frame_cpu_ms"] = slowestCpu;
+}
+
 void BM_Memory1000(benchmark::State& state) {
     for (auto _ : state) {
         TFrmPodglad f;
@@ -253,6 +336,11 @@ BENCHMARK(BM_Build)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintCached)->Arg(zoomPageH)->Arg(zoomPageW)->Arg(zoomExtra2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScrollCached)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScrollCold)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JumpFill)
+    ->ArgsProduct({{1, 2, 4}, {zoomPageH, zoomPageW, zoomExtra2}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScrollPaced)->Arg(1)->Arg(2)->Arg(4)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Memory1000)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Search1000)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExtractText)->Unit(benchmark::kMillisecond);

@@ -1,6 +1,7 @@
 #include "viewing/PageCache.h"
 
 #include <QHashFunctions>
+#include <algorithm>
 
 namespace vek {
 
@@ -39,6 +40,10 @@ void PageCache::insert(const TileKey& key, const QImage& image) {
 void PageCache::pin(QSet<TileKey> keys) {
     m_pinned = std::move(keys);
     evict();
+}
+
+bool PageCache::holdsPinned() const {
+    return std::all_of(m_pinned.cbegin(), m_pinned.cend(), [this](const TileKey& k) { return contains(k); });
 }
 
 void PageCache::removePage(const Page* page) {

@@ -40,6 +40,8 @@ public:
     void insert(const TileKey& key, const QImage& image);
     // The tiles on screen; they are never evicted. Evicts what the new set frees, if over budget.
     void pin(QSet<TileKey> keys);
+    // Whether every pinned tile is in the cache.
+    bool holdsPinned() const;
     void removePage(const Page* page);
     void clear();
 

@@ -20,13 +20,20 @@
 #include <QThreadPool>
 #include <atomic>
 #include <memory>
+#include <vector>
 
 namespace vek {
 
 // Draws the part `tile` of the page played into the rectangle (0, 0, pageSize), device pixels, on
-// white. Stops early, returning a null image, when cancelled becomes true. The one place where a
-// page is rasterised for the screen.
-QImage renderPageTile(const Page& page, QSize pageSize, const QRect& tile, const std::atomic_bool& cancelled);
+// white, from the page's display list: a tile of a zoomed page costs the records that reach it.
+// Stops at the next record, returning a null image, once cancelled becomes true. The one place
+// where a page is rasterised for the screen.
+QImage renderPageTile(const EmfDisplayList& list, QSize pageSize, const QRect& tile,
+                      const std::atomic_bool& cancelled);
+inline QImage renderPageTile(const Page& page, QSize pageSize, const QRect& tile,
+                             const std::atomic_bool& cancelled) {
+    return renderPageTile(page.displayList(), pageSize, tile, cancelled);
+}
 
 // The tiles of a page drawn at pageSize (device pixels) that meet area (page device pixels):
 // the whole page as one tile up to wholePageLimit pixels, else squares of tileSide.
@@ -58,6 +65,15 @@ public:
     // Forgets every tile and cancels all work (the pages changed).
     void clear();
 
+    // The number of drawing threads, at least 1.
+    void setThreadCount(int n);
+    int threadCount() const { return m_pool.maxThreadCount(); }
+    // Whether every tile on screen at the last request is drawn.
+    bool screenDrawn() const { return m_cache.holdsPinned(); }
+
+    // Display lists held for the pages drawn last (tests).
+    int displayListsHeld() const { return int(m_lists.size()); }
+
     PageCache& cache() { return m_cache; }
     // Tiles started on workers since construction (for tests and benchmarks).
     int started() const { return m_started; }
@@ -71,6 +87,8 @@ Q_SIGNALS:
 
 private:
     struct Job;
+    struct ListSlot;
+    std::shared_ptr<ListSlot> listFor(const PagePtr& page);
     void start(const TileRequest& r);
     void deliver(const std::shared_ptr<Job>& job, const QImage& image);
 
@@ -78,6 +96,10 @@ private:
     QThreadPool m_pool;
     std::shared_ptr<WorkerMailbox> m_mailbox;
     QHash<TileKey, std::shared_ptr<Job>> m_running; // started and not yet delivered or cancelled
+    // The display lists of the pages asked for last, most recent first. A list costs a quarter of
+    // a megabyte for a dense page: kept on every page once drawn, they would grow with the
+    // printout as it is scrolled through.
+    std::vector<std::shared_ptr<ListSlot>> m_lists;
     int m_started = 0;
 };
 

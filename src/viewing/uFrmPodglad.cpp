@@ -19,6 +19,8 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QTimer>
+#include <QWindow>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -27,6 +29,7 @@ namespace vek {
 namespace {
 
 constexpr int kNarrowWidth = 600;
+constexpr QSize kMinimumSize(350, 500);
 constexpr int kMarginsWide = 440;
 constexpr int kMarginsNarrow = 75;
 
@@ -42,7 +45,7 @@ TFrmPodglad::TFrmPodglad(QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint) {
     setWindowTitle(u"VekPokaz - Podgląd wydruku"_s);
     setFont(kitFont(u"MS Sans Serif"_s, -11));
-    setMinimumSize(350, 500);
+    setMinimumSize(kMinimumSize);
     buildControls();
     placeAtWorkArea();
     LoadSettings();
@@ -179,9 +182,40 @@ QRect TFrmPodglad::WorkArea() const {
 }
 
 void TFrmPodglad::placeAtWorkArea() {
+    fitMinimumSize();
     const QRect a = WorkArea();
-    move(a.left() + 150, a.top() + 5); // the frame's corner, as the window system places it
-    resize(a.width() - 300, a.height() - 10);
+    const int w = std::max(a.width() - 300, minimumWidth());
+    const int h = std::max(a.height() - 10, minimumHeight());
+    move(a.left() + std::max(0, (a.width() - w) / 2), a.top() + std::clamp(a.height() - h, 0, 5));
+    resize(w, h);
+}
+
+void TFrmPodglad::fitMinimumSize() {
+    // On a small screen, or at a large scale, the usual minimum does not fit: the window would
+    // reach past the work area and its bottom controls out of reach. The minimum then shrinks so
+    // that the window with its frame fits, once the frame is known.
+    const QRect a = WorkArea();
+    const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(0, 0);
+    setMinimumSize(std::clamp(a.width() - frame.width(), 1, kMinimumSize.width()),
+                   std::clamp(a.height() - frame.height(), 1, kMinimumSize.height()));
+}
+
+void TFrmPodglad::fitToScreen() {
+    // The window came to another screen (or its work area changed): it is brought within it.
+    fitMinimumSize();
+    if (isMaximized() || isFullScreen())
+        return;
+    const QRect a = WorkArea();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const int w = std::min(width(), a.width() - frame.width());
+    const int h = std::min(height(), a.height() - frame.height());
+    if (w < width() || h < height())
+        resize(std::max(w, minimumWidth()), std::max(h, minimumHeight()));
+    const QRect f = frameGeometry();
+    const int left = std::clamp(f.left(), a.left(), std::max(a.left(), a.right() - f.width() + 1));
+    const int top = std::clamp(f.top(), a.top(), std::max(a.top(), a.bottom() - f.height() + 1));
+    if (left != f.left() || top != f.top())
+        move(left, top);
 }
 
 void TFrmPodglad::fitFrameOnce() {
@@ -191,6 +225,7 @@ void TFrmPodglad::fitFrameOnce() {
     if (m_frameFitted || !isVisible() || frame == geometry() || isMaximized())
         return;
     m_frameFitted = true;
+    fitMinimumSize();
     const QRect a = WorkArea();
     const int overRight = frame.right() - a.right();
     const int overBottom = frame.bottom() - a.bottom();
@@ -228,6 +263,10 @@ void TFrmPodglad::DisableSettingsSave() {
 void TFrmPodglad::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     m_closing = false;
+    if (!m_screenWatched && windowHandle()) {
+        m_screenWatched = true;
+        connect(windowHandle(), &QWindow::screenChanged, this, &TFrmPodglad::fitToScreen);
+    }
     if (!m_loadPosted) {
         // Loading starts once the window is on screen.
         m_loadPosted = true;

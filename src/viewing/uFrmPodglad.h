@@ -104,6 +104,8 @@ private:
     void buildPageCounter();
     void placeAtWorkArea();
     void fitFrameOnce();
+    void fitMinimumSize();
+    void fitToScreen();
     // Loading (uFrmPodgladLoad.cpp).
     void previewLoad();
     void LoadAndBuild();
@@ -136,6 +138,7 @@ private:
     bool m_loadPosted = false;
     bool m_closing = false;
     bool m_frameFitted = false;
+    bool m_screenWatched = false;
     int m_step = 0;            // the page buttons' direction: -1 up, +1 down
     QElapsedTimer m_pumpClock; // since the composition last let the window answer
     static constexpr int kPumpEveryMs = 8;

@@ -38,6 +38,7 @@ void TFrmPodglad::loadBounds(TRegistry& reg) {
     const int height = reg.ReadInteger(u"FrmPodglad_Height"_s);
     int top = reg.ReadInteger(u"FrmPodglad_Top"_s);
     int left = reg.ReadInteger(u"FrmPodglad_Left"_s);
+    fitMinimumSize(); // the clamps below need a minimum that fits the work area
     const QRect a = WorkArea();
     const qint64 areaRight = qint64(a.left()) + a.width();
     const qint64 areaBottom = qint64(a.top()) + a.height();

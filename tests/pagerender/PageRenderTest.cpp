@@ -2,9 +2,11 @@
 // at once while another thread composes. The thread sanitizer build runs this program.
 #include "platform/PageRender.h"
 #include "document/Wydruki.h"
+#include "platform/EmfPlayer.h"
 #include "support/Examples.h"
 #include "support/Kosztorys.h"
 
+#include <QPainter>
 #include <QTemporaryDir>
 #include <condition_variable>
 #include <gtest/gtest.h>
@@ -117,6 +119,34 @@ TEST(PageRender, CancelledRenderGivesNoImage) {
     EXPECT_TRUE(renderPage(fakturaPage(0), kSize, 1.0, &cancel).isNull());
     cancel = false;
     EXPECT_EQ(renderPage(fakturaPage(0), kSize, 1.0, &cancel), renderPage(fakturaPage(0), kSize, 1.0));
+}
+
+// The page plays from its display list, with the pixels of its bytes played record by record; a
+// cancel that comes while it plays stops it at the next record.
+TEST(PageRender, PlaysTheDisplayListAndStopsWhenCancelled) {
+    const Page& page = fakturaPage(0);
+    QImage bytes(kSize, QImage::Format_RGB32);
+    bytes.fill(Qt::white);
+    {
+        QPainter p(&bytes);
+        playEmf(p, QRectF(QPointF(0, 0), QSizeF(kSize)), page.metafile());
+    }
+    EXPECT_EQ(renderPage(page, kSize, 1.0), bytes);
+
+    std::atomic<bool> cancel = false;
+    EmfPlayOptions options;
+    options.cancel = &cancel;
+    int seen = 0;
+    options.onRecord = [&](const EmfRecord&) {
+        cancel = ++seen == 40;
+        return true;
+    };
+    QImage half(kSize, QImage::Format_RGB32);
+    const EmfPlayResult played = paintPage(half, page, QRectF(QPointF(0, 0), QSizeF(kSize)), options);
+    EXPECT_TRUE(played.cancelled);
+    EXPECT_EQ(seen, 40);
+    EXPECT_LT(played.records, int(page.displayList().items().size()) / 4);
+    EXPECT_LT(inkBox(half).height(), inkBox(bytes).height() / 2); // the table down the page is not drawn
 }
 
 // Two threads render pages, different ones and the same one at once, while a third loads and

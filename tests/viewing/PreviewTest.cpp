@@ -48,6 +48,13 @@ public:
     QRect WorkArea() const override { return QRect(0, 0, 1000, 700); }
 };
 
+// A preview on a work area lower than the window's usual minimum height, as a 1600 x 1000 screen
+// at 200% with a panel gives.
+class LowAreaPreview : public TFrmPodglad {
+public:
+    QRect WorkArea() const override { return QRect(0, 20, 800, 460); }
+};
+
 // Catches the addresses the window opens instead of starting a browser.
 class AddressCatcher : public QObject {
     Q_OBJECT
@@ -303,6 +310,21 @@ TEST_F(Preview, AStoredRectangleIsCutBackToTheWorkArea) {
     writeSettings([](TRegistry& reg) { reg.WriteInteger(u"FrmPodglad_Left"_s, -5000); });
     f.LoadSettings();
     EXPECT_EQ(f.pos().x(), 0);
+}
+
+TEST_F(Preview, OnALowScreenTheMinimumAndTheStoredRectangleFitTheWorkArea) {
+    writeSettings([](TRegistry& reg) {
+        reg.WriteInteger(u"FrmPodglad_Left"_s, 0);
+        reg.WriteInteger(u"FrmPodglad_Top"_s, 300);
+        reg.WriteInteger(u"FrmPodglad_Width"_s, 640);
+        reg.WriteInteger(u"FrmPodglad_Height"_s, 520);
+    });
+    LowAreaPreview f;
+    f.LoadSettings();
+    EXPECT_LE(f.minimumHeight(), 460);
+    EXPECT_EQ(f.minimumWidth(), 350);
+    EXPECT_TRUE(QRect(0, 20, 800, 460).contains(f.geometry())) << f.geometry().y() << ' ' << f.height();
+    EXPECT_GE(f.height(), f.minimumHeight());
 }
 
 TEST_F(Preview, AnUnreadableValueEndsOnlyItsGroup) {

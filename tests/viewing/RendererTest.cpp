@@ -1,6 +1,8 @@
 // Drawing pages off the input path: the bounded cache, the workers, cancelled and stale work,
 // and what the viewer paints before and after a page is drawn.
 #include "ViewingSupport.h"
+#include "platform/EmfPlayer.h"
+#include "support/Examples.h"
 #include "viewing/EmfViewer.h"
 #include "viewing/PageCache.h"
 #include "viewing/PageRenderer.h"
@@ -128,6 +130,56 @@ TEST(PageRenderer, GoesAwayWhileTilesAreBeingDrawn) {
     SUCCEED();
 }
 
+// A tile plays only the records that reach it, yet shows exactly the pixels of the same area of
+// the whole page played record by record: at the sizes of a page on screens at 100 %, 200 % and
+// 150 %, with tiles that cut through text, rules, the letterhead picture and its badge.
+TEST(PageRenderer, ATileHasThePixelsOfTheSameAreaOfTheWholePage) {
+    const PagePtr page = composedPages(test::faktura()).front();
+    for (const qreal dpr : {1.0, 2.0, 1.5}) {
+        const QSize pageSize = (QSizeF(1100, 1556) * dpr).toSize();
+        QImage whole(pageSize, QImage::Format_RGB32);
+        whole.fill(Qt::white);
+        {
+            QPainter p(&whole);
+            playEmf(p, QRectF(QPointF(0, 0), QSizeF(pageSize)), page->metafile());
+        }
+        QList<QRect> tiles = {QRect(333, 517, 300, 211), QRect(0, 101, pageSize.width(), 37),
+                              QRect(pageSize.width() - 97, pageSize.height() - 61, 97, 61)};
+        for (int y = 0; y < pageSize.height(); y += kTileSide)
+            for (int x = 0; x < pageSize.width(); x += kTileSide)
+                tiles.append(QRect(x, y, kTileSide, kTileSide) & whole.rect());
+        const std::atomic_bool running{false};
+        for (const QRect& t : tiles) {
+            const QImage tile = renderPageTile(*page, pageSize, t, running);
+            ASSERT_EQ(tile.size(), t.size());
+            EXPECT_TRUE(tile == whole.copy(t)) << "ratio " << dpr << ", tile " << t.x() << "," << t.y();
+            EXPECT_GT(inkIn(tile, tile.rect()), 0);
+        }
+    }
+}
+
+// Fonts are made per drawing thread: tiles drawn on several threads at once have the pixels of
+// tiles drawn one after another.
+TEST(PageRenderer, SeveralDrawingThreadsDrawWhatOneDraws) {
+    const PagePtr page = composedPages(test::faktura()).front();
+    PageRenderer renderer;
+    renderer.setThreadCount(3);
+    EXPECT_EQ(renderer.threadCount(), 3);
+    QList<TileRequest> wanted;
+    for (int i = 0; i < 6; ++i) {
+        const QSize size(900 + 37 * i, 1273 + 52 * i);
+        wanted.append({page, size, QRect(QPoint(0, 0), size), i < 4});
+    }
+    renderer.request(wanted);
+    EXPECT_FALSE(renderer.screenDrawn());
+    renderer.waitForIdle();
+    EXPECT_TRUE(renderer.screenDrawn());
+    const std::atomic_bool running{false};
+    for (const TileRequest& r : wanted)
+        EXPECT_TRUE(renderer.tile(r.key()) == renderPageTile(*page, r.pageSize, r.tile, running))
+            << r.pageSize.width();
+}
+
 TEST(PageRenderer, AScrolledAwayTileStopsEarly) {
     std::atomic_bool cancelled{true};
     EXPECT_TRUE(renderPageTile(*textPage(), QSize(700, 990), QRect(0, 0, 700, 990), cancelled).isNull());
@@ -181,6 +233,7 @@ TEST_F(ViewerPaint, PagesAreDrawnAtTheDeviceScale) {
     EXPECT_GT(inkIn(image, QRect(inner.topLeft() * 2, inner.size() * 2)), 200);
 }
 
+// Neither the tiles nor the pages' display lists grow with the pages scrolled through.
 TEST_F(ViewerPaint, TheCacheKeepsItsBudgetWhileScrollingALongPrintout) {
     for (const PagePtr& p : composedPages(numberedPrintout(1200)))
         v.AddPage(p);
@@ -192,5 +245,8 @@ TEST_F(ViewerPaint, TheCacheKeepsItsBudgetWhileScrollingALongPrintout) {
         v.Renderer().waitForIdle();
         EXPECT_LE(v.Renderer().cache().bytes(), 8 << 20) << "page " << page;
     }
+    EXPECT_GT(v.PageCount(), 12);
     EXPECT_GT(v.Renderer().cache().count(), 0);
+    EXPECT_GT(v.Renderer().displayListsHeld(), 0);
+    EXPECT_LE(v.Renderer().displayListsHeld(), 12);
 }
