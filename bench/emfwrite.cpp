@@ -4,7 +4,6 @@
 #include "platform/MetafileCanvas.h"
 #include "support/DensePage.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
 using namespace vek;
@@ -67,12 +66,3 @@ void BM_MeasureLongParagraph(benchmark::State& state) {
 BENCHMARK(BM_MeasureLongParagraph)->Arg(1000)->Arg(20000)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -20,7 +20,6 @@
 #include "support/DensePage.h"
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -94,12 +93,3 @@ void BM_ExportEmf(benchmark::State& state) {
 // densePrintout(1162) has 1,000 pages.
 BENCHMARK(BM_ExportPdf)->Arg(1162)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ExportEmf)->Arg(1162)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -10,7 +10,6 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <map>
@@ -107,12 +106,3 @@ BENCHMARK(BM_FirstPageWhileReading)
     ->Arg(5000)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    QGuiApplication app(argc, argv); // composition measures text with the platform's fonts
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

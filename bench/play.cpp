@@ -6,7 +6,6 @@
 #include "platform/PainterCanvas.h"
 #include "support/DensePage.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <benchmark/benchmark.h>
 
@@ -88,12 +87,3 @@ void BM_PaintDensePageDirectly(benchmark::State& state) {
 BENCHMARK(BM_PaintDensePageDirectly)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

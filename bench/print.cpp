@@ -7,7 +7,6 @@
 #include "printing/MetafileDraw.h"
 #include "support/DensePage.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <benchmark/benchmark.h>
@@ -105,12 +104,3 @@ void BM_ParseDensePage(benchmark::State& state) {
 BENCHMARK(BM_ParseDensePage)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

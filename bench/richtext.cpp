@@ -8,7 +8,6 @@
 #include "richtext/QmRichEdit.h"
 #include "richtext/RtfReader.h"
 
-#include <QGuiApplication>
 #include <QTextDocument>
 #include <benchmark/benchmark.h>
 
@@ -114,12 +113,3 @@ void BM_LongTextReadOnce(benchmark::State& state) {
 BENCHMARK(BM_LongTextReadOnce)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
