@@ -176,6 +176,20 @@ void TFrmPodglad::buildPageCounter() {
     }
 }
 
+// The counter's panel keeps its width of 149 until "%d/%d" needs more than its 58 px (a printout of
+// a thousand pages and more): then it widens rather than cut the number off.
+void TFrmPodglad::fitPageCounter() {
+    constexpr int kPanel = 149, kLabel = 58;
+    const int label = std::max(kLabel, lblStrona->fontMetrics().horizontalAdvance(lblStrona->text()) + 2);
+    const int panel = kPanel + label - kLabel;
+    if (pStrony->width() == panel)
+        return;
+    pStrony->setFixedWidth(panel);
+    lblStrona->setGeometry(70, 1, label, 24);
+    btnStronaUp->move(panel - 2 - 15, btnStronaUp->y());
+    btnStronaDn->move(panel - 2 - 15, btnStronaDn->y());
+}
+
 QRect TFrmPodglad::WorkArea() const {
     const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     return s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
@@ -433,6 +447,7 @@ void TFrmPodglad::viewerChange() {
 void TFrmPodglad::viewerMove() {
     const int nr = viewer->PageNr();
     lblStrona->setText(u"%1/%2"_s.arg(nr).arg(viewer->PageCount()));
+    fitPageCounter();
     btnStronaUp->setEnabled(nr > 1);
     btnStronaDn->setEnabled(nr < viewer->PageCount());
 }

@@ -123,6 +123,7 @@ private:
     void btnStronaMouseUp();
     void timerStronaTimer();
     void viewerChange();
+    void fitPageCounter();
     void viewerMove();
     bool FormKeyDown(QKeyEvent* e);
     bool findKey(QKeyEvent* e);

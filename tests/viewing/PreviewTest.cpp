@@ -111,6 +111,15 @@ TEST_F(Preview, BuildsThePagesAndShowsTheCounter) {
     EXPECT_FALSE(f.btnStronaDn->isEnabled());
     EXPECT_EQ(f.viewer->ZoomLevel(), zoomPageH);
     EXPECT_TRUE(f.viewer->hasFocus());
+    EXPECT_EQ(f.pStrony->width(), 149);
+    // Thousands of pages widen the counter rather than cut the number off.
+    const PagePtr page = f.viewer->Pages().front();
+    while (f.viewer->PageCount() < 10000)
+        f.viewer->AddPage(page);
+    f.viewer->setPageNr(9999);
+    EXPECT_EQ(f.lblStrona->text(), u"9999/10000"_s);
+    EXPECT_GE(f.lblStrona->width(), f.lblStrona->fontMetrics().horizontalAdvance(f.lblStrona->text()));
+    EXPECT_EQ(f.btnStronaDn->geometry().right(), f.pStrony->width() - 3);
 }
 
 TEST_F(Preview, PrintingIsOfferedForACompletePrintoutWhenThereIsADialog) {
