@@ -62,6 +62,15 @@ void EmfRecordBuffer::record(std::uint32_t type, std::initializer_list<std::int3
     ++m_records;
 }
 
+EmfRecordCursor EmfRecordBuffer::add(std::uint32_t type, std::uint32_t size) {
+    beforeRecord();
+    char* p = extend(size);
+    qToLittleEndian(type, p);
+    qToLittleEndian(size, p + 4);
+    ++m_records;
+    return EmfRecordCursor(p + 8);
+}
+
 void EmfRecordBuffer::raw(QByteArrayView record) {
     beforeRecord();
     m_body.append(record);
