@@ -162,11 +162,15 @@ Line LineBreaker::next(bool lastLine) {
     const QStringView seg = m_chars.sliced(start, segmentEnd() - start);
     // Measure only as far as the box reaches: a long paragraph is not measured once per line.
     qsizetype fit = 0;
-    for (int sum = 0; fit < seg.size(); ++fit) {
-        const int a = m_font.advance(seg[fit].unicode());
+    int sum = 0;
+    char16_t highest = 0; // surrogates measure as pairs, not one by one
+    for (; fit < seg.size(); ++fit) {
+        const char16_t c = seg[fit].unicode();
+        const int a = m_font.advance(c);
         if (sum + a > m_width)
             break;
         sum += a;
+        highest = std::max(highest, c);
     }
 
     Break brk{seg.size(), seg.size()};
@@ -176,7 +180,8 @@ Line LineBreaker::next(bool lastLine) {
 
     Line line;
     line.text = seg.first(brk.length);
-    line.width = m_font.textWidth(line.text);
+    const bool measured = brk.length == fit && highest < 0xD800;
+    line.width = measured ? sum : m_font.textWidth(line.text);
     for (qsizetype u : m_text.underlined) {
         if (u >= start && u < start + brk.length) {
             line.underline = u - start;
@@ -309,7 +314,10 @@ int DrawText(GdiCanvas& canvas, QStringView text, QRect& rect, unsigned flags) {
 }
 
 int DrawText(GdiCanvas& canvas, const QByteArray& cp1250, QRect& rect, unsigned flags) {
-    return DrawText(canvas, decodeCp1250(cp1250), rect, flags);
+    // Decoded on the stack: a field's text is drawn or measured without an allocation.
+    QVarLengthArray<char16_t, 512> text(cp1250.size());
+    decodeCodePage(cp1250, 1250, text.data());
+    return DrawText(canvas, QStringView(text.constData(), text.size()), rect, flags);
 }
 
 int TextWidth(const GdiCanvas& canvas, QStringView text) {

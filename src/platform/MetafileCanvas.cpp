@@ -528,13 +528,10 @@ void MetafileCanvas::extTextOut(int x, int y, unsigned options, const QRect* rec
         dx = m_advances.constData();
     }
     // The cells of the text where the player puts them (TA_TOP | TA_LEFT, the compatible mode).
-    m_pairs.resize(std::size_t(text.size()) * 2);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        m_pairs[2 * i] = dx[i];
-        m_pairs[2 * i + 1] = 0;
-    }
+    // Left-aligned text is placed without its advances: their sum only moves other alignments.
+    static const std::vector<double> kNoAdvances;
     const QTransform toDevice = m_dc.map.logicalToDevice();
-    const TextPlacement place = placeText(toDevice, *m_dc.font, 0, QPointF(x, y), m_pairs, false);
+    const TextPlacement place = placeText(toDevice, *m_dc.font, 0, QPointF(x, y), kNoAdvances, false);
     QRectF box = place.valid ? place.textToDevice.mapRect(glyphCells(place, *m_dc.font, text, dx)) : QRectF();
     if (options & ETO_CLIPPED && rect)
         box = box.intersected(toDevice.mapRect(QRectF(*rect)));
