@@ -62,8 +62,17 @@ public:
     // Room for a typical page, so that recording one does not grow the buffer step by step.
     static constexpr qsizetype kPageReserve = 64 * 1024;
 
-    EmfRecordBuffer() { m_body.reserve(kPageReserve); }
-    explicit EmfRecordBuffer(qsizetype reserve) { m_body.reserve(reserve); }
+    // Where the storage comes from: what an earlier buffer of the thread left (recording), or
+    // an allocation of its own (a result that is kept, of the size asked for).
+    enum class Storage { Reused, Own };
+
+    EmfRecordBuffer()
+        : EmfRecordBuffer(kPageReserve) {}
+    explicit EmfRecordBuffer(qsizetype reserve, Storage storage = Storage::Reused);
+    // Leaves its storage to the next buffer of the thread (see EmfWriter.cpp).
+    ~EmfRecordBuffer();
+    EmfRecordBuffer(const EmfRecordBuffer&) = delete;
+    EmfRecordBuffer& operator=(const EmfRecordBuffer&) = delete;
 
     // Called before every record begins (not again while it runs): lets the owner write out
     // drawing it holds back, so that the records keep their order.
