@@ -235,8 +235,9 @@ VisiblePart visiblePart(const QVarLengthArray<int, 256>& dx, int x, int left, in
 }
 
 GdiFontPtr canvasFont(const GdiCanvas& canvas) {
-    GdiFontPtr f = canvas.font();
-    return f ? f : defaultFont();
+    if (GdiFontPtr f = canvas.font())
+        return f;
+    return defaultFont();
 }
 
 } // namespace
