@@ -53,7 +53,9 @@ int mmToPx(double mm) {
     const long double px = static_cast<long double>(kComposeDpi) * mm * (1.0L / 25.4L) * 1.8L;
     if (std::isnan(px))
         return 0;
-    return int(std::nearbyintl(std::clamp(px, -kMaxPx, kMaxPx)));
+    // lrintl rounds as nearbyintl does (the current mode: to nearest, halves to even) but without
+    // saving and restoring the floating-point environment, which made this a tenth of composing.
+    return int(std::lrintl(std::clamp(px, -kMaxPx, kMaxPx)));
 }
 
 } // namespace

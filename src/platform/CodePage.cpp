@@ -172,14 +172,17 @@ QChar decodeByte(unsigned char byte, int codePage) {
 }
 
 QString decodeCodePage(QByteArrayView bytes, int codePage) {
-    const char16_t* table = tableFor(codePage);
     QString out(bytes.size(), Qt::Uninitialized);
-    QChar* dst = out.data();
+    decodeCodePage(bytes, codePage, reinterpret_cast<char16_t*>(out.data()));
+    return out;
+}
+
+void decodeCodePage(QByteArrayView bytes, int codePage, char16_t* out) {
+    const char16_t* table = tableFor(codePage);
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
-        dst[i] = QChar(b < 0x80 ? char16_t(b) : table[b - 0x80]);
+        out[i] = b < 0x80 ? char16_t(b) : table[b - 0x80];
     }
-    return out;
 }
 
 QString decodeCp1250(QByteArrayView bytes) {
@@ -222,27 +225,38 @@ int codePageForCharset(int charset) {
     }
 }
 
+namespace {
+
+char upperOne(char byte) {
+    const auto b = static_cast<unsigned char>(byte);
+    if (b >= 'a' && b <= 'z')
+        return static_cast<char>(b - 32);
+    if (b < 0x80)
+        return byte;
+    const QChar c(kCp1250[b - 0x80]);
+    const unsigned char enc = encodeOne(c.toUpper().unicode());
+    // A letter whose capital Windows-1250 lacks (ß, ÿ) stays as it is.
+    return enc == '?' ? byte : static_cast<char>(enc);
+}
+
+} // namespace
+
 QByteArray ansiUpperCase(QByteArrayView bytes) {
     QByteArray out(bytes.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b >= 'a' && b <= 'z') {
-            out[i] = static_cast<char>(b - 32);
-        } else if (b < 0x80) {
-            out[i] = static_cast<char>(b);
-        } else {
-            const QChar c(kCp1250[b - 0x80]);
-            const QChar up = c.toUpper();
-            const unsigned char enc = encodeOne(up.unicode());
-            // A letter whose capital Windows-1250 lacks (ß, ÿ) stays as it is.
-            out[i] = static_cast<char>(enc == '?' ? b : enc);
-        }
-    }
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = upperOne(bytes[i]);
     return out;
 }
 
+// Byte by byte, without a copy: style names are compared once for every field.
 bool ansiSameText(QByteArrayView a, QByteArrayView b) {
-    return a.size() == b.size() && ansiUpperCase(a) == ansiUpperCase(b);
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i] && upperOne(a[i]) != upperOne(b[i]))
+            return false;
+    }
+    return true;
 }
 
 } // namespace vek

@@ -18,6 +18,8 @@ QByteArray encodeCp1250(QStringView text);
 int codePageForCharset(int charset);
 // Decodes bytes in a Windows code page; unknown code pages fall back to Windows-1252.
 QString decodeCodePage(QByteArrayView bytes, int codePage);
+// The same into out, bytes.size() UTF-16 units.
+void decodeCodePage(QByteArrayView bytes, int codePage, char16_t* out);
 // Decodes one byte in a Windows code page.
 QChar decodeByte(unsigned char byte, int codePage);
 

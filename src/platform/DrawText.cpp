@@ -2,6 +2,7 @@
 
 #include "CodePage.h"
 
+#include <QVarLengthArray>
 #include <algorithm>
 
 namespace vek {
@@ -15,33 +16,45 @@ bool isLineEnd(QChar c) {
 
 // The text with its prefix characters taken out: "&x" becomes "x" marked for underlining,
 // "&&" becomes "&". A lone "&" at the very end stays.
+// Without prefixes the text is only viewed, not copied.
 struct PrefixedText {
-    QString text;
+    QStringView source;
+    QString stripped; // the text when prefixes were taken out
+    bool prefixes = false;
     QList<qsizetype> underlined; // ascending positions in text
+    QStringView text() const { return prefixes ? QStringView(stripped) : source; }
 };
 
 PrefixedText stripPrefixes(QStringView in, bool prefixes) {
     PrefixedText out;
-    if (!prefixes) {
-        out.text = in.toString();
+    out.source = in;
+    out.prefixes = prefixes;
+    if (!prefixes)
         return out;
-    }
-    out.text.reserve(in.size());
+    out.stripped.reserve(in.size());
     for (qsizetype i = 0; i < in.size(); ++i) {
         if (in[i] == u'&' && i + 1 < in.size()) {
             ++i;
             if (in[i] != u'&')
-                out.underlined.append(out.text.size());
+                out.underlined.append(out.stripped.size());
         }
-        out.text.append(in[i]);
+        out.stripped.append(in[i]);
     }
     return out;
 }
 
 struct Line {
-    QString text; // as drawn, with "..." when shortened
-    int width = 0;
+    QStringView text;         // the characters of the line, without "..."
+    bool ellipsis = false;    // drawn with "..." after text
+    int width = 0;            // with the "..."
     qsizetype underline = -1; // position in text of the underlined character, -1 for none
+    // The line as drawn.
+    QString shown() const {
+        QString s = text.toString();
+        if (ellipsis)
+            s.append(QStringView(kEllipsis));
+        return s;
+    }
 };
 
 // Cuts the text into lines as DrawText does, one line per call.
@@ -50,10 +63,11 @@ public:
     LineBreaker(const GdiFont& font, const PrefixedText& text, unsigned flags, int width)
         : m_font(font)
         , m_text(text)
+        , m_chars(text.text())
         , m_flags(flags)
         , m_width(width) {}
 
-    bool atEnd() const { return m_pos >= m_text.text.size(); }
+    bool atEnd() const { return m_pos >= m_chars.size(); }
     Line next(bool lastLine);
 
 private:
@@ -68,6 +82,7 @@ private:
 
     const GdiFont& m_font;
     const PrefixedText& m_text;
+    const QStringView m_chars; // m_text.text()
     unsigned m_flags;
     int m_width;
     qsizetype m_pos = 0;
@@ -75,7 +90,7 @@ private:
 };
 
 qsizetype LineBreaker::segmentEnd() {
-    const QString& t = m_text.text;
+    const QStringView t = m_chars;
     if (m_flags & DT_SINGLELINE)
         return t.size();
     if (m_segmentEnd < m_pos) {
@@ -87,7 +102,7 @@ qsizetype LineBreaker::segmentEnd() {
 }
 
 bool LineBreaker::restIsNoneOrNewline(qsizetype from) const {
-    const QStringView rest = QStringView(m_text.text).mid(from);
+    const QStringView rest = m_chars.mid(from);
     if (rest.isEmpty())
         return true;
     if (rest.size() == 1)
@@ -135,8 +150,8 @@ void LineBreaker::ellipsify(QStringView seg, Line& line) const {
         --len;
         w -= m_font.advance(seg[len].unicode());
     }
-    line.text = seg.first(len).toString();
-    line.text.append(QStringView(kEllipsis));
+    line.text = seg.first(len);
+    line.ellipsis = true;
     line.width = w + ellipsisWidth;
     if (line.underline >= len)
         line.underline = -1;
@@ -144,14 +159,18 @@ void LineBreaker::ellipsify(QStringView seg, Line& line) const {
 
 Line LineBreaker::next(bool lastLine) {
     const qsizetype start = m_pos;
-    const QStringView seg = QStringView(m_text.text).sliced(start, segmentEnd() - start);
+    const QStringView seg = m_chars.sliced(start, segmentEnd() - start);
     // Measure only as far as the box reaches: a long paragraph is not measured once per line.
     qsizetype fit = 0;
-    for (int sum = 0; fit < seg.size(); ++fit) {
-        const int a = m_font.advance(seg[fit].unicode());
+    int sum = 0;
+    char16_t highest = 0; // surrogates measure as pairs, not one by one
+    for (; fit < seg.size(); ++fit) {
+        const char16_t c = seg[fit].unicode();
+        const int a = m_font.advance(c);
         if (sum + a > m_width)
             break;
         sum += a;
+        highest = std::max(highest, c);
     }
 
     Break brk{seg.size(), seg.size()};
@@ -160,8 +179,9 @@ Line LineBreaker::next(bool lastLine) {
         brk = wordBreak(seg, fit);
 
     Line line;
-    line.text = seg.first(brk.length).toString();
-    line.width = m_font.textWidth(line.text);
+    line.text = seg.first(brk.length);
+    const bool measured = brk.length == fit && highest < 0xD800;
+    line.width = measured ? sum : m_font.textWidth(line.text);
     for (qsizetype u : m_text.underlined) {
         if (u >= start && u < start + brk.length) {
             line.underline = u - start;
@@ -172,10 +192,10 @@ Line LineBreaker::next(bool lastLine) {
 
     m_pos = start + brk.used;
     const bool lastOfText = restIsNoneOrNewline(m_pos);
-    if (!wordBroken && m_pos < m_text.text.size()) {
+    if (!wordBroken && m_pos < m_chars.size()) {
         // The line ends at CR, LF, CR LF or LF CR.
-        const QChar first = m_text.text[m_pos++];
-        if (m_pos < m_text.text.size() && isLineEnd(m_text.text[m_pos]) && m_text.text[m_pos] != first)
+        const QChar first = m_chars[m_pos++];
+        if (m_pos < m_chars.size() && isLineEnd(m_chars[m_pos]) && m_chars[m_pos] != first)
             ++m_pos;
     }
     if ((m_flags & DT_END_ELLIPSIS) && ((lastLine && !atEnd()) || (lastOfText && !fits)))
@@ -202,7 +222,7 @@ struct VisiblePart {
     int x = 0;
 };
 
-VisiblePart visiblePart(const QList<int>& dx, int x, int left, int right, int margin) {
+VisiblePart visiblePart(const QVarLengthArray<int, 256>& dx, int x, int left, int right, int margin) {
     VisiblePart part{0, dx.size(), x};
     while (part.from < part.to && part.x + dx[part.from] <= left - margin)
         part.x += dx[part.from++];
@@ -215,8 +235,9 @@ VisiblePart visiblePart(const QList<int>& dx, int x, int left, int right, int ma
 }
 
 GdiFontPtr canvasFont(const GdiCanvas& canvas) {
-    GdiFontPtr f = canvas.font();
-    return f ? f : defaultFont();
+    if (GdiFontPtr f = canvas.font())
+        return f;
+    return defaultFont();
 }
 
 } // namespace
@@ -254,7 +275,7 @@ int DrawText(GdiCanvas& canvas, QStringView text, QRect& rect, unsigned flags) {
     int y = top;
     int maxWidth = 0;
     bool lastLine = false;
-    QList<int> dx;
+    QVarLengthArray<int, 256> dx; // the advances of the line drawn
     do {
         lastLine = !(flags & DT_NOCLIP) && y + lookAhead > bottom;
         const Line line = lines.next(lastLine);
@@ -271,15 +292,16 @@ int DrawText(GdiCanvas& canvas, QStringView text, QRect& rect, unsigned flags) {
         }
         if (flags & DT_CALCRECT) {
             maxWidth = std::max(maxWidth, line.width);
-        } else if (!line.text.isEmpty()) {
-            dx.clear();
-            font->advances(line.text, dx);
-            VisiblePart part{0, line.text.size(), x};
+        } else if (!line.text.isEmpty() || line.ellipsis) {
+            const QString ellipsized = line.ellipsis ? line.shown() : QString();
+            const QStringView shown = line.ellipsis ? QStringView(ellipsized) : line.text;
+            dx.resize(shown.size());
+            font->advances(shown, dx.data());
+            VisiblePart part{0, shown.size(), x};
             if (clip)
                 part = visiblePart(dx, x, left, right, lh);
             if (part.to > part.from)
-                canvas.extTextOut(part.x, y, clip, &rect,
-                                  QStringView(line.text).sliced(part.from, part.to - part.from),
+                canvas.extTextOut(part.x, y, clip, &rect, shown.sliced(part.from, part.to - part.from),
                                   dx.constData() + part.from);
             if (line.underline >= 0)
                 drawPrefixUnderline(canvas, *font, line, x, y);
@@ -293,7 +315,10 @@ int DrawText(GdiCanvas& canvas, QStringView text, QRect& rect, unsigned flags) {
 }
 
 int DrawText(GdiCanvas& canvas, const QByteArray& cp1250, QRect& rect, unsigned flags) {
-    return DrawText(canvas, decodeCp1250(cp1250), rect, flags);
+    // Decoded on the stack: a field's text is drawn or measured without an allocation.
+    QVarLengthArray<char16_t, 512> text(cp1250.size());
+    decodeCodePage(cp1250, 1250, text.data());
+    return DrawText(canvas, QStringView(text.constData(), text.size()), rect, flags);
 }
 
 int TextWidth(const GdiCanvas& canvas, QStringView text) {

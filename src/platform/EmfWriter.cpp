@@ -13,7 +13,29 @@ constexpr std::uint32_t kHeaderFixed = 108;                // with szlMicrometer
 constexpr char16_t kDescription[] = u"VekPokaz\0Strona\0"; // application, picture, two NULs
 constexpr std::uint32_t kEofSize = 20;
 
+// Storage a buffer left behind, taken by the next one on the same thread. Pages are recorded one
+// after the other, each into a buffer of 100 KB or so; giving such a block back to the allocator
+// and taking it again for every page made the allocator tidy its free lists every time.
+constexpr qsizetype kMaxSpare = qsizetype(4) << 20;
+thread_local QByteArray t_spare;
+
 } // namespace
+
+EmfRecordBuffer::EmfRecordBuffer(qsizetype reserve, Storage storage) {
+    if (storage == Storage::Reused && t_spare.capacity() >= reserve) {
+        m_body.swap(t_spare);
+        return;
+    }
+    m_body.reserve(reserve);
+}
+
+EmfRecordBuffer::~EmfRecordBuffer() {
+    // Storage shared with a copy of the body stays with the copy.
+    if (m_body.isDetached() && m_body.capacity() > t_spare.capacity() && m_body.capacity() <= kMaxSpare) {
+        m_body.resize(0);
+        t_spare.swap(m_body);
+    }
+}
 
 void EmfRecordBuffer::beforeRecord() {
     if (!m_beforeRecord || m_inHook)
@@ -62,6 +84,15 @@ void EmfRecordBuffer::record(std::uint32_t type, std::initializer_list<std::int3
     ++m_records;
 }
 
+EmfRecordCursor EmfRecordBuffer::add(std::uint32_t type, std::uint32_t size) {
+    beforeRecord();
+    char* p = extend(size);
+    qToLittleEndian(type, p);
+    qToLittleEndian(size, p + 4);
+    ++m_records;
+    return EmfRecordCursor(p + 8);
+}
+
 void EmfRecordBuffer::raw(QByteArrayView record) {
     beforeRecord();
     m_body.append(record);
@@ -107,7 +138,7 @@ QByteArray assembleEmf(const EmfHeaderInfo& info, QByteArrayView body) {
     const std::uint32_t headerSize = (kHeaderFixed + descBytes + 3) & ~3u;
     const std::uint32_t total = headerSize + std::uint32_t(body.size()) + kEofSize;
 
-    EmfRecordBuffer out(total);
+    EmfRecordBuffer out(total, EmfRecordBuffer::Storage::Own);
     out.begin(emr::HEADER);
     const QRect b = info.bounds.isValid() ? info.bounds : QRect(QPoint(0, 0), QPoint(-1, -1));
     out.rectL(b.left(), b.top(), b.right(), b.bottom());

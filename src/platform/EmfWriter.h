@@ -9,7 +9,9 @@
 #include <QRect>
 #include <QSize>
 #include <QStringView>
+#include <QtEndian>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 
 namespace vek {
@@ -28,14 +30,49 @@ struct EmfHeaderInfo {
 // The EMR_HEADER record, the body and the EMR_EOF record as one metafile.
 QByteArray assembleEmf(const EmfHeaderInfo& info, QByteArrayView body);
 
+// Writes the fields of a record whose size is known in advance, one after the other, in place.
+class EmfRecordCursor {
+public:
+    explicit EmfRecordCursor(char* at)
+        : m_p(at) {}
+    void u16(std::uint16_t v) { put(v); }
+    void u32(std::uint32_t v) { put(v); }
+    void i32(std::int32_t v) { put(v); }
+    void f32(float v) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &v, 4);
+        put(bits);
+    }
+    void rectL(int left, int top, int right, int bottom) {
+        for (std::int32_t v : {left, top, right, bottom})
+            put(v);
+    }
+
+private:
+    template <typename T> void put(T v) {
+        qToLittleEndian(v, m_p);
+        m_p += sizeof(T);
+    }
+    char* m_p;
+};
+
 // Appends records to a body of records.
 class EmfRecordBuffer {
 public:
     // Room for a typical page, so that recording one does not grow the buffer step by step.
     static constexpr qsizetype kPageReserve = 64 * 1024;
 
-    EmfRecordBuffer() { m_body.reserve(kPageReserve); }
-    explicit EmfRecordBuffer(qsizetype reserve) { m_body.reserve(reserve); }
+    // Where the storage comes from: what an earlier buffer of the thread left (recording), or
+    // an allocation of its own (a result that is kept, of the size asked for).
+    enum class Storage { Reused, Own };
+
+    EmfRecordBuffer()
+        : EmfRecordBuffer(kPageReserve) {}
+    explicit EmfRecordBuffer(qsizetype reserve, Storage storage = Storage::Reused);
+    // Leaves its storage to the next buffer of the thread (see EmfWriter.cpp).
+    ~EmfRecordBuffer();
+    EmfRecordBuffer(const EmfRecordBuffer&) = delete;
+    EmfRecordBuffer& operator=(const EmfRecordBuffer&) = delete;
 
     // Called before every record begins (not again while it runs): lets the owner write out
     // drawing it holds back, so that the records keep their order.
@@ -45,6 +82,9 @@ public:
     // words and writes its size.
     void begin(std::uint32_t type);
     void end();
+    // A record of size bytes (a multiple of 4) with its type and size written: the cursor puts
+    // the rest, up to the next use of the buffer.
+    EmfRecordCursor add(std::uint32_t type, std::uint32_t size);
     // A whole record of 32-bit fields.
     void record(std::uint32_t type, std::initializer_list<std::int32_t> fields);
     // A record copied as it stands (its size must be a multiple of 4).

@@ -359,7 +359,7 @@ int GdiFont::measureAdvance(char32_t c) const {
     return roundHalfEven(adv * m_stretch);
 }
 
-int GdiFont::advance(char16_t c) const {
+int GdiFont::advanceSlow(char16_t c) const {
     if (c < m_latinAdvances.size()) {
         int& slot = m_latinAdvances[c];
         if (slot < 0)
@@ -374,7 +374,12 @@ int GdiFont::advance(char16_t c) const {
 }
 
 void GdiFont::advances(QStringView text, QList<int>& dx) const {
-    dx.reserve(dx.size() + text.size());
+    const qsizetype base = dx.size();
+    dx.resize(base + text.size());
+    advances(text, dx.data() + base);
+}
+
+void GdiFont::advances(QStringView text, int* out) const {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
         if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
@@ -382,12 +387,11 @@ void GdiFont::advances(QStringView text, QList<int>& dx) const {
             auto it = m_otherAdvances.constFind(cp);
             if (it == m_otherAdvances.constEnd())
                 it = m_otherAdvances.insert(cp, measureAdvance(cp));
-            dx.append(it.value());
-            dx.append(0);
-            ++i;
+            out[i] = it.value();
+            out[++i] = 0;
             continue;
         }
-        dx.append(advance(c));
+        out[i] = advance(c);
     }
 }
 

@@ -72,17 +72,26 @@ public:
     int internalLeading() const { return m_internalLeading; }
     int averageCharWidth() const { return m_avgWidth; }
 
-    // Whole advance of one character, logical units.
-    int advance(char16_t c) const;
+    // Whole advance of one character, logical units. Latin characters already measured are
+    // answered inline: text is measured character by character.
+    int advance(char16_t c) const {
+        if (c < m_latinAdvances.size() && m_latinAdvances[c] >= 0)
+            return m_latinAdvances[c];
+        return advanceSlow(c);
+    }
     // Sum of the advances.
     int textWidth(QStringView text) const;
     // The advance of every character of text, appended to dx.
     void advances(QStringView text, QList<int>& dx) const;
+    // The same written to out, text.size() values: a surrogate pair gets the advance of its
+    // character and 0.
+    void advances(QStringView text, int* out) const;
 
     explicit GdiFont(const LogFont& lf); // use get()
 
 private:
     int measureAdvance(char32_t c) const;
+    int advanceSlow(char16_t c) const;
 
     LogFont m_lf;
     QFont m_font;

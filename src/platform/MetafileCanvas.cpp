@@ -75,6 +75,57 @@ bool continuesStraight(const std::vector<QPoint>& ends, QPoint from, QPoint to) 
     return false;
 }
 
+// The union of the glyph cells of text (TextPlacement::glyphCell), computed with the very
+// operations of QRectF::normalized() and QRectF::united() in their order, so to the last bit the
+// same bounds, without a library call per character.
+QRectF glyphCells(const TextPlacement& place, const GdiFont& font, QStringView text, const int* dx) {
+    double ux = 0, uy = 0, uw = 0, uh = 0; // the union so far, as QRectF holds it
+    const double ascent = font.ascent();
+    const double height = font.height();
+    for (qsizetype i = 0, at = 0; i < text.size(); at += dx[i], ++i) {
+        // The cell, normalized, widened to the glyph's natural advance.
+        const QPointF o = place.origin(double(at), 0);
+        double x = o.x(), y = o.y() - ascent, w = double(dx[i]) * place.posScaleX, h = height;
+        if (w < 0) {
+            x += w;
+            w = -w;
+        }
+        if (h < 0) {
+            y += h;
+            h = -h;
+        }
+        const double natural = font.advance(text[i].unicode()) / place.stretch;
+        w = std::max(x + w, o.x() + natural) - x;
+        // united()
+        if (uw == 0. && uh == 0.) {
+            ux = x, uy = y, uw = w, uh = h;
+            continue;
+        }
+        if (w == 0. && h == 0.)
+            continue;
+        double left = ux, right = ux;
+        (uw < 0 ? left : right) += uw;
+        if (w < 0) {
+            left = qMin(left, x + w);
+            right = qMax(right, x);
+        } else {
+            left = qMin(left, x);
+            right = qMax(right, x + w);
+        }
+        double top = uy, bottom = uy;
+        (uh < 0 ? top : bottom) += uh;
+        if (h < 0) {
+            top = qMin(top, y + h);
+            bottom = qMax(bottom, y);
+        } else {
+            top = qMin(top, y);
+            bottom = qMax(bottom, y + h);
+        }
+        ux = left, uy = top, uw = right - left, uh = bottom - top;
+    }
+    return QRectF(ux, uy, uw, uh);
+}
+
 // The image as bottom-up 24-bit rows, transparent parts over white.
 QByteArray dibRows(const QImage& image, int& stride) {
     QImage rgb(image.size(), QImage::Format_BGR888);
@@ -477,17 +528,11 @@ void MetafileCanvas::extTextOut(int x, int y, unsigned options, const QRect* rec
         dx = m_advances.constData();
     }
     // The cells of the text where the player puts them (TA_TOP | TA_LEFT, the compatible mode).
-    m_pairs.resize(std::size_t(text.size()) * 2);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        m_pairs[2 * i] = dx[i];
-        m_pairs[2 * i + 1] = 0;
-    }
+    // Left-aligned text is placed without its advances: their sum only moves other alignments.
+    static const std::vector<double> kNoAdvances;
     const QTransform toDevice = m_dc.map.logicalToDevice();
-    const TextPlacement place = placeText(toDevice, *m_dc.font, 0, QPointF(x, y), m_pairs, false);
-    QRectF cells;
-    for (qsizetype i = 0, at = 0; i < text.size() && place.valid; at += dx[i], ++i)
-        cells = cells.united(place.glyphCell(*m_dc.font, at, 0, dx[i], text[i].unicode()));
-    QRectF box = place.valid ? place.textToDevice.mapRect(cells) : QRectF();
+    const TextPlacement place = placeText(toDevice, *m_dc.font, 0, QPointF(x, y), kNoAdvances, false);
+    QRectF box = place.valid ? place.textToDevice.mapRect(glyphCells(place, *m_dc.font, text, dx)) : QRectF();
     if (options & ETO_CLIPPED && rect)
         box = box.intersected(toDevice.mapRect(QRectF(*rect)));
     if (options & ETO_OPAQUE && rect)
@@ -497,28 +542,27 @@ void MetafileCanvas::extTextOut(int x, int y, unsigned options, const QRect* rec
     const qsizetype n = text.size();
     const std::uint32_t offString = 76;
     const std::uint32_t offDx = offString + ((std::uint32_t(n) * 2 + 3) & ~3u);
-    m_out.begin(emr::EXTTEXTOUTW);
-    m_out.rectL(devBox.left(), devBox.top(), devBox.right(), devBox.bottom());
-    m_out.u32(kGmCompatible);
-    m_out.f32(float(100.0 / m_devicePerMm.width()));
-    m_out.f32(float(100.0 / m_devicePerMm.height()));
-    m_out.i32(x);
-    m_out.i32(y);
-    m_out.u32(std::uint32_t(n));
-    m_out.u32(offString);
-    m_out.u32(options & (ETO_OPAQUE | ETO_CLIPPED));
+    EmfRecordCursor out = m_out.add(emr::EXTTEXTOUTW, offDx + std::uint32_t(n) * 4);
+    out.rectL(devBox.left(), devBox.top(), devBox.right(), devBox.bottom());
+    out.u32(kGmCompatible);
+    out.f32(float(100.0 / m_devicePerMm.width()));
+    out.f32(float(100.0 / m_devicePerMm.height()));
+    out.i32(x);
+    out.i32(y);
+    out.u32(std::uint32_t(n));
+    out.u32(offString);
+    out.u32(options & (ETO_OPAQUE | ETO_CLIPPED));
     if (rect && (options & (ETO_OPAQUE | ETO_CLIPPED)))
-        m_out.rectL(rect->x(), rect->y(), rect->x() + rect->width(), rect->y() + rect->height());
+        out.rectL(rect->x(), rect->y(), rect->x() + rect->width(), rect->y() + rect->height());
     else
-        m_out.rectL(0, 0, -1, -1);
-    m_out.u32(n ? offDx : 0);
-    m_out.utf16(text);
+        out.rectL(0, 0, -1, -1);
+    out.u32(n ? offDx : 0);
+    for (QChar c : text)
+        out.u16(c.unicode());
     if (n % 2)
-        m_out.u16(0);
-    char* p = m_out.extend(n * 4);
-    for (qsizetype i = 0; i < n; ++i, p += 4)
-        qToLittleEndian(std::int32_t(dx[i]), p);
-    m_out.end();
+        out.u16(0);
+    for (qsizetype i = 0; i < n; ++i)
+        out.i32(dx[i]);
 }
 
 void MetafileCanvas::stretchImage(const QRect& r, const QImage& image) {

@@ -163,7 +163,6 @@ private:
     QRectF m_bounds; // device units
     LineBatch m_lines;
     QList<int> m_advances; // of text drawn without advances, kept to spare an allocation a call
-    std::vector<double> m_pairs;
 
     friend class EmfEmbedder;
 };

@@ -160,3 +160,20 @@ TEST_F(DrawTextTest, MeasuringWithBottomAlignmentCountsFromTheBoxTop) {
     QRect empty;
     EXPECT_EQ(DrawText(canvas, u"Razem", empty, DT_CALCRECT | DT_SINGLELINE | DT_BOTTOM), 1);
 }
+
+TEST_F(DrawTextTest, LineWidthsCountSurrogatePairsAndEllipsesThatLeaveNoText) {
+    // A character beyond U+FFFF measures as one character, not as two halves without width.
+    const QString text = u"ab"_s + QString::fromUcs4(U"\U0001D11E") + u"c"_s;
+    QRect calc(0, 0, 1000, 100);
+    DrawText(canvas, text, calc, DT_NOPREFIX | DT_CALCRECT | DT_SINGLELINE);
+    EXPECT_EQ(calc.width(), canvas.font()->textWidth(text));
+    QRect right(0, 0, 1000, 100);
+    DrawText(canvas, text, right, DT_NOPREFIX | DT_NOCLIP | DT_RIGHT);
+    ASSERT_EQ(canvas.runs.size(), 1u);
+    EXPECT_EQ(canvas.runs[0].x, 1000 - canvas.font()->textWidth(text));
+    // A box narrower than one character and "..." shows the "..." alone.
+    canvas.runs.clear();
+    QRect narrow(0, 0, 40, 30);
+    DrawText(canvas, u"abcdef", narrow, DT_NOPREFIX | DT_SINGLELINE | DT_END_ELLIPSIS);
+    EXPECT_EQ(drawnTexts(), QStringList({u"..."_s}));
+}

@@ -374,3 +374,22 @@ TEST(MetafileCanvas, RecordedPagePlaysLikeTheDirectDrawing) {
         direct.save(qEnvironmentVariable("VEK_ROUNDTRIP_DUMP") + u"-direct.png"_s);
     }
 }
+
+// Recording pages one after the other reuses the storage of the last one: what the earlier page
+// recorded must never show in the next, nor may the next page's bytes change what an earlier
+// page holds.
+TEST(MetafileCanvas, PagesRecordedOneAfterAnotherShareNothing) {
+    const auto small = [](GdiCanvas& c) {
+        c.selectFont(GdiFont::get(face(u"Courier New"_s, -20)));
+        QRect box(40, 40, 600, 22);
+        DrawText(c, u"Strona druga"_s, box, DT_NOPREFIX | DT_NOCLIP);
+    };
+    const TMetafile alone = recordPage(small);
+    const TMetafile dense = recordPage(drawDensePage);
+    const QByteArray denseBytes(dense.bytes().constData(), dense.bytes().size()); // a deep copy
+    const TMetafile after = recordPage(small);
+    EXPECT_EQ(after.bytes(), alone.bytes());
+    EXPECT_EQ(dense.bytes(), denseBytes);
+    // The storage left behind holds a whole dense page; a page recorded into it is still exact.
+    EXPECT_EQ(recordPage(drawDensePage).bytes(), denseBytes);
+}
