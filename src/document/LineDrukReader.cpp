@@ -88,7 +88,11 @@ QByteArray readDevice(QIODevice& stream, qint64 size) {
 }
 
 int scaleLeft(qint32 left, float scale) {
-    return saturate(std::nearbyintl(static_cast<long double>(left) * static_cast<long double>(scale)));
+    // lrintl rounds as nearbyintl does (to nearest, halves to even) without saving and restoring
+    // the floating-point environment, which cost a few per cent of the reading.
+    const long double v = static_cast<long double>(left) * static_cast<long double>(scale);
+    return std::isnan(v) || std::fabs(v) >= static_cast<long double>(INT_MAX) ? saturate(v)
+                                                                              : int(std::lrintl(v));
 }
 
 int scaleWidth(qint32 width, float scale) {
