@@ -75,6 +75,22 @@ bool continuesStraight(const std::vector<QPoint>& ends, QPoint from, QPoint to) 
     return false;
 }
 
+// One axis of QRectF::united(): the union's start u and size us joined with v and vs, in Qt's
+// operations and order.
+void uniteAxis(double& u, double& us, double v, double vs) {
+    double low = u, high = u;
+    (us < 0 ? low : high) += us;
+    if (vs < 0) {
+        low = qMin(low, v + vs);
+        high = qMax(high, v);
+    } else {
+        low = qMin(low, v);
+        high = qMax(high, v + vs);
+    }
+    u = low;
+    us = high - low;
+}
+
 // The union of the glyph cells of text (TextPlacement::glyphCell), computed with the very
 // operations of QRectF::normalized() and QRectF::united() in their order, so to the last bit the
 // same bounds, without a library call per character.
@@ -103,25 +119,8 @@ QRectF glyphCells(const TextPlacement& place, const GdiFont& font, QStringView t
         }
         if (w == 0. && h == 0.)
             continue;
-        double left = ux, right = ux;
-        (uw < 0 ? left : right) += uw;
-        if (w < 0) {
-            left = qMin(left, x + w);
-            right = qMax(right, x);
-        } else {
-            left = qMin(left, x);
-            right = qMax(right, x + w);
-        }
-        double top = uy, bottom = uy;
-        (uh < 0 ? top : bottom) += uh;
-        if (h < 0) {
-            top = qMin(top, y + h);
-            bottom = qMax(bottom, y);
-        } else {
-            top = qMin(top, y);
-            bottom = qMax(bottom, y + h);
-        }
-        ux = left, uy = top, uw = right - left, uh = bottom - top;
+        uniteAxis(ux, uw, x, w);
+        uniteAxis(uy, uh, y, h);
     }
     return QRectF(ux, uy, uw, uh);
 }
