@@ -12,7 +12,7 @@ skip() {
   echo "SKIP: $*" >&2
   exit 77
 }
-for tool in xvfb-run Xvfb openbox; do
+for tool in xvfb-run Xvfb openbox xprop; do
   command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
 [[ -x $tests ]] || skip "$tests is not built"
@@ -26,7 +26,11 @@ run() {
     openbox >/dev/null 2>&1 &
     wm=$!
     trap "kill $wm 2>/dev/null" EXIT
-    sleep 1
+    # Ready once it has announced itself on the root window (a loaded machine may take seconds).
+    for _ in $(seq 100); do
+      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+      sleep 0.1
+    done
     QT_SCALE_FACTOR='"$scale"' "$0" -platform xcb --gtest_filter="WindowFrame.*:MsgWindow.*:WorkingDlg.*-WorkingDlg.CentredOverTheOwner"
   ' "$tests"
 }
