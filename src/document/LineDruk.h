@@ -65,9 +65,11 @@ inline constexpr int kComposeDpi = 96;
 // Size of a fresh page metafile in pixels: 210 x 294 mm at 1.8 x 96 pixels per inch.
 QSize freshPageSize();
 
-// What the reader accepts from one file: far above any real printout (1,000 dense pages are about
-// 250,000 fields and a few MB of body), these stop a hostile file before it exhausts memory. Every
-// style, section, group, line and field is one object; a field takes about 200 bytes in memory.
+// What the reader accepts from one file: far above any real printout (1,000 pages of a priced bill
+// of quantities are about 250,000 fields and a few MB of body; pages packed with 93 lines of 6
+// fields reach the limit at about 3,000), these stop a hostile file before it exhausts memory,
+// at about 400 MB. Every style, section, group, line and field is one object; a field takes about
+// 200 bytes in memory.
 inline constexpr qint64 kMaxPrintoutObjects = 2'000'000;
 inline constexpr qint64 kMaxPrintoutBody = qint64(512) << 20; // inflated bytes
 
