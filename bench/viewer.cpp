@@ -158,14 +158,42 @@ void BM_RepaintCached(benchmark::State& state) {
     state.counters["tiles"] = s.v.Renderer().cache().count();
 }
 
-void scroll(benchmark::State& state, bool waitForPages) {
-    ShownViewer s(zoomPageW);
-    const qint64 step = s.v.ViewHeight() / 3;
+// Frames of scrolling: each moves the view and repaints it, timed on the wall and in the GUI
+// thread's CPU.
+struct FrameStats {
+    int frames = 0;
+    int over16 = 0;
     double slowest = 0;
     double slowestCpu = 0;
     double total = 0;
-    int frames = 0;
-    int over16 = 0;
+
+    // Moves the view to at and repaints it; returns when the frame started.
+    Clock::time_point frame(TEmfViewer& v, qint64 at) {
+        const auto start = Clock::now();
+        const double cpuStart = threadCpuMs();
+        v.setVertPosition(at);
+        v.repaint();
+        const double ms = msSince(start);
+        slowestCpu = std::max(slowestCpu, threadCpuMs() - cpuStart);
+        slowest = std::max(slowest, ms);
+        over16 += ms > 16 ? 1 : 0;
+        total += ms;
+        ++frames;
+        return start;
+    }
+    void report(benchmark::State& state) const {
+        state.counters["frames"] = frames;
+        state.counters["frames_over_16ms"] = over16;
+        state.counters["slowest_frame_ms"] = slowest;
+        state.counters["slowest_frame_cpu_ms"] = slowestCpu;
+        state.counters["mean_frame_ms"] = total / std::max(frames, 1);
+    }
+};
+
+void scroll(benchmark::State& state, bool waitForPages) {
+    ShownViewer s(zoomPageW);
+    const qint64 step = s.v.ViewHeight() / 3;
+    FrameStats stats;
     for (auto _ : state) {
         for (qint64 at = 0; at <= s.v.VertMax(); at += step) {
             if (waitForPages) {
@@ -173,25 +201,12 @@ void scroll(benchmark::State& state, bool waitForPages) {
                 s.settle(); // this step's pages drawn beforehand, not timed
                 s.v.setVertPosition(at - step);
             }
-            const auto start = Clock::now();
-            const double cpuStart = threadCpuMs();
-            s.v.setVertPosition(at);
-            s.v.repaint();
-            const double ms = msSince(start);
-            slowestCpu = std::max(slowestCpu, threadCpuMs() - cpuStart);
-            over16 += ms > 16 ? 1 : 0;
-            slowest = std::max(slowest, ms);
-            total += ms;
-            ++frames;
+            stats.frame(s.v, at);
             if (!waitForPages)
                 QCoreApplication::processEvents(); // results come in as they come
         }
     }
-    state.counters["frames"] = frames;
-    state.counters["slowest_frame_ms"] = slowest;
-    state.counters["slowest_frame_cpu_ms"] = slowestCpu;
-    state.counters["frames_over_16ms"] = over16;
-    state.counters["mean_frame_ms"] = total / std::max(frames, 1);
+    stats.report(state);
     state.counters["cache_MB"] = double(s.v.Renderer().cache().bytes()) / (1 << 20);
 }
 
@@ -251,32 +266,18 @@ void BM_ScrollPaced(benchmark::State& state) {
     const qint64 step = s.v.ViewHeight() / 4;
     const qint64 end = 100 * (qint64(s.v.PageHeight()) + 10);
     constexpr double kFrameMs = 1000.0 / 60;
-    int frames = 0;
-    int over16 = 0;
+    FrameStats stats;
     int unfinished = 0;
-    double slowest = 0;
-    double slowestCpu = 0;
     for (auto _ : state) {
         for (qint64 at = 0; at <= end; at += step) {
-            const auto start = Clock::now();
-            const double cpuStart = threadCpuMs();
-            s.v.setVertPosition(at);
-            s.v.repaint();
-            const double ms = msSince(start);
-            slowestCpu = std::max(slowestCpu, threadCpuMs() - cpuStart);
-            slowest = std::max(slowest, ms);
-            over16 += ms > 16 ? 1 : 0;
+            const auto start = stats.frame(s.v, at);
             unfinished += s.v.Renderer().screenDrawn() ? 0 : 1;
-            ++frames;
             handleEventsFor(kFrameMs - msSince(start)); // the rest of the frame: tiles come in
         }
     }
     state.counters["threads"] = s.v.Renderer().threadCount();
-    state.counters["frames"] = frames;
-    state.counters["frames_over_16ms"] = over16;
+    stats.report(state);
     state.counters["frames_unfinished"] = unfinished;
-    state.counters["slowest_frame_ms"] = slowest;
-    state.counters["slowest_frame_cpu_ms"] = slowestCpu;
 }
 
 void BM_Memory1000(benchmark::State& state) {
