@@ -72,8 +72,7 @@ QTextBlock Layout::layOutRow(const QTextBlock& first, const QRect& box, GdiCanva
             drawParagraphFrame(*canvas, *cl.paragraph, cl.line, cl.first, cl.last, cellBox);
             drawLine(*canvas, *cl.paragraph, cl.line, cellBox);
         }
-        drawCellBorders(*canvas, rowStart, int(std::max(cellBottom.size(), rowStart.cellBorders.size())), y,
-                        bottom, box);
+        drawCellBorders(*canvas, rowStart, y, bottom, box);
     }
     r.lines += std::max<int>(1, int(lines.size()));
     y = bottom;
@@ -81,31 +80,19 @@ QTextBlock Layout::layOutRow(const QTextBlock& first, const QRect& box, GdiCanva
     return block;
 }
 
-void Layout::drawCellBorders(GdiCanvas& canvas, const Paragraph& row, int cells, int top, int bottom,
+void Layout::drawCellBorders(GdiCanvas& canvas, const Paragraph& row, int top, int bottom,
                              const QRect& box) const {
     bool penSelected = false;
-    for (int c = 0; c < cells && std::size_t(c) < row.cellBorders.size(); ++c) {
-        const int sides = row.cellBorders[std::size_t(c)];
+    for (std::size_t c = 0; c < row.cellBorders.size(); ++c) {
+        const int sides = row.cellBorders[c];
         if (sides == 0)
             continue;
         if (!penSelected) {
             canvas.selectPen(LogPen{PS_SOLID, row.cellBorderWidth, 0});
             penSelected = true;
         }
-        const auto [left, right] = cellColumn(row, c, box.width());
-        const int x1 = box.x() + left, x2 = box.x() + right;
-        const auto edge = [&](int ax, int ay, int bx, int by) {
-            canvas.moveTo(ax, ay);
-            canvas.lineTo(bx, by);
-        };
-        if (sides & BorderTop)
-            edge(x1, top, x2, top);
-        if (sides & BorderBottom)
-            edge(x1, bottom, x2, bottom);
-        if (sides & BorderLeft)
-            edge(x1, top, x1, bottom);
-        if (sides & BorderRight)
-            edge(x2, top, x2, bottom);
+        const auto [left, right] = cellColumn(row, int(c), box.width());
+        drawSides(canvas, sides, box.x() + left, top, box.x() + right, bottom);
     }
 }
 
