@@ -129,6 +129,7 @@ private:
     void readTableCell(const QTextBlockFormat& format, Paragraph& p) const;
     QTextBlock layOutRow(const QTextBlock& first, const QRect& box, GdiCanvas* canvas, int& y, Result& r);
     std::pair<int, int> cellColumn(const Paragraph& p, int cell, int boxWidth) const;
+    QRect cellBox(const Paragraph& row, int cell, const QRect& box) const;
     void drawCellBorders(GdiCanvas& canvas, const Paragraph& row, int top, int bottom,
                          const QRect& box) const;
     LaidLine placeLine(const Paragraph& p, int from, int width, int y) const;
