@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -20,6 +22,24 @@ inline void startGuiApplication(int* argc, char*** argv) {
     GdiFont::get(LogFont{});
     std::atexit([] { std::_Exit(0); });
 }
+
+// The input as bytes, without copying it.
+inline QByteArray rawBytes(const uint8_t* data, size_t size) {
+    return QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+}
+
+// A white image with a painter open on it, for targets that play pictures.
+struct WhiteImage {
+    explicit WhiteImage(QSize size)
+        : image(size, QImage::Format_RGB32) {
+        image.fill(Qt::white);
+        painter.begin(&image);
+    }
+    QRectF rect() const { return QRectF(image.rect()); }
+
+    QImage image;
+    QPainter painter; // declared after the image: it ends before the image goes
+};
 
 // The input deflated as a printout body is, so that targets fuzz records rather than deflate data.
 inline QByteArray compressed(const uint8_t* data, size_t size) {

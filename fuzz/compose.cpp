@@ -10,8 +10,6 @@
 #include "platform/InflateStream.h"
 
 #include <QBuffer>
-#include <QImage>
-#include <QPainter>
 #include <memory>
 
 namespace {
@@ -68,10 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // a read error while composing: the pages before it are played as any
     }
     if (!doc.Pages.empty()) {
-        QImage image(72, 100, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        vek::playEmf(painter, QRectF(0, 0, 72, 100), doc.Pages.front()->metafile().bytes());
+        vek::fuzz::WhiteImage image(QSize(72, 100));
+        vek::playEmf(image.painter, image.rect(), doc.Pages.front()->metafile().bytes());
     }
     return 0;
 }

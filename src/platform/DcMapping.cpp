@@ -35,6 +35,11 @@ bool scalable(int mode) {
     return mode == MM_ISOTROPIC || mode == MM_ANISOTROPIC;
 }
 
+// A window or viewport extent GDI takes: finite and not zero along either axis.
+bool usableExtent(QSizeF s) {
+    return s.width() != 0 && s.height() != 0 && std::isfinite(s.width()) && std::isfinite(s.height());
+}
+
 } // namespace
 
 DcMapping::DcMapping(QSizeF devicePixelsPerMm)
@@ -92,8 +97,7 @@ void DcMapping::setViewportOrg(QPointF p) {
 }
 
 bool DcMapping::setWindowExt(QSizeF s) {
-    if (!scalable(m_mode) || s.width() == 0 || s.height() == 0 || !std::isfinite(s.width()) ||
-        !std::isfinite(s.height()))
+    if (!scalable(m_mode) || !usableExtent(s))
         return false;
     m_windowExt = s;
     update();
@@ -101,8 +105,7 @@ bool DcMapping::setWindowExt(QSizeF s) {
 }
 
 bool DcMapping::setViewportExt(QSizeF s) {
-    if (!scalable(m_mode) || s.width() == 0 || s.height() == 0 || !std::isfinite(s.width()) ||
-        !std::isfinite(s.height()))
+    if (!scalable(m_mode) || !usableExtent(s))
         return false;
     m_viewportExt = s;
     update();

@@ -87,19 +87,17 @@ public:
     // RestoreDC: a negative level counts back from the current one, a positive one is a level
     // save() returned. Out of range (or 0): nothing happens and the answer is false.
     bool restore(int level, State& into) {
-        const long long n = static_cast<long long>(m_saved.size());
-        const long long target = level < 0 ? n + level : static_cast<long long>(level) - 1;
-        if (level == 0 || target < 0 || target >= n)
+        const long long t = target(level);
+        if (t < 0)
             return false;
-        into = std::move(m_saved[static_cast<std::size_t>(target)]);
-        m_saved.resize(static_cast<std::size_t>(target));
+        into = std::move(m_saved[static_cast<std::size_t>(t)]);
+        m_saved.resize(static_cast<std::size_t>(t));
         return true;
     }
     // Levels popped by restore(level), or 0 when it would do nothing.
     int popped(int level) const {
-        const long long n = static_cast<long long>(m_saved.size());
-        const long long target = level < 0 ? n + level : static_cast<long long>(level) - 1;
-        return level == 0 || target < 0 || target >= n ? 0 : int(n - target);
+        const long long t = target(level);
+        return t < 0 ? 0 : depth() - int(t);
     }
     int depth() const { return int(m_saved.size()); }
     // The saved states, oldest first.
@@ -107,6 +105,13 @@ public:
     auto end() const { return m_saved.end(); }
 
 private:
+    // The index of the state restore(level) goes back to; -1 when the level is out of range.
+    long long target(int level) const {
+        const long long n = static_cast<long long>(m_saved.size());
+        const long long t = level < 0 ? n + level : static_cast<long long>(level) - 1;
+        return level == 0 || t < 0 || t >= n ? -1 : t;
+    }
+
     std::vector<State> m_saved;
 };
 

@@ -243,27 +243,34 @@ QString GdiFont::substituteFor(const QString& faceName) {
     return {};
 }
 
+namespace {
+
+// The family that stands for the face itself: its substitute, or a family installed under its own
+// name (or under that name without its script suffix); empty when there is none.
+QString ownFamily(const QString& faceName) {
+    if (const QString substitute = GdiFont::substituteFor(faceName); !substitute.isEmpty())
+        return substitute;
+    const QString name = faceName.trimmed();
+    if (const QString exact = installedFamily(name); !exact.isEmpty())
+        return exact;
+    const QString key = name.toLower();
+    const QString base = baseFace(key);
+    return base != key ? installedFamily(base) : QString();
+}
+
+} // namespace
+
 QString GdiFont::familyFor(const QString& faceName, std::uint8_t pitchAndFamily) {
     const QString key = faceName.trimmed().toLower();
     if (key.isEmpty())
         return fallbackFamily(key, pitchAndFamily);
-    if (const QString substitute = substituteFor(faceName); !substitute.isEmpty())
-        return substitute;
-    // A face that is installed under its own name (or without its script suffix) is used as it is.
-    if (const QString exact = installedFamily(faceName.trimmed()); !exact.isEmpty())
-        return exact;
-    const QString base = baseFace(key);
-    if (base != key) {
-        if (const QString exact = installedFamily(base); !exact.isEmpty())
-            return exact;
-    }
-    return fallbackFamily(base, pitchAndFamily);
+    if (const QString own = ownFamily(faceName); !own.isEmpty())
+        return own;
+    return fallbackFamily(baseFace(key), pitchAndFamily);
 }
 
 bool GdiFont::hasFace(const QString& faceName) {
-    const QString name = faceName.trimmed();
-    return !name.isEmpty() && (!substituteFor(name).isEmpty() || !installedFamily(name).isEmpty() ||
-                               !installedFamily(baseFace(name.toLower())).isEmpty());
+    return !faceName.trimmed().isEmpty() && !ownFamily(faceName).isEmpty();
 }
 
 std::shared_ptr<const GdiFont> GdiFont::get(const LogFont& lf) {

@@ -6,6 +6,17 @@
 using namespace Qt::StringLiterals;
 
 namespace vek {
+namespace {
+
+// Whether the key the settings stand for exists: its file for a key "\SOFTWARE\<Name>", a value
+// or a key below it for a key further down.
+bool holdsKey(const QSettings& settings, bool wholeFile) {
+    if (wholeFile)
+        return QFileInfo::exists(settings.fileName());
+    return !settings.childKeys().isEmpty() || !settings.childGroups().isEmpty();
+}
+
+} // namespace
 
 TRegistry::TRegistry(RegistryRoot root)
     : m_root(root) {}
@@ -44,21 +55,16 @@ QString TRegistry::FileFor(const QString& key) const {
 
 bool TRegistry::KeyExists(const QString& key) const {
     const Location where = locate(key);
-    if (!where.valid)
-        return false;
-    const auto settings = settingsFor(where);
-    if (where.group.isEmpty())
-        return QFileInfo::exists(settings->fileName());
-    return !settings->childKeys().isEmpty() || !settings->childGroups().isEmpty();
+    return where.valid && holdsKey(*settingsFor(where), where.group.isEmpty());
 }
 
 bool TRegistry::OpenKey(const QString& key, bool canCreate) {
     CloseKey();
     const Location where = locate(key);
-    if (!where.valid || (!canCreate && !KeyExists(key)))
+    if (!where.valid)
         return false;
     auto settings = settingsFor(where);
-    if (canCreate && !settings->isWritable())
+    if (canCreate ? !settings->isWritable() : !holdsKey(*settings, where.group.isEmpty()))
         return false;
     m_settings = std::move(settings);
     return true;

@@ -129,7 +129,8 @@ private:
     void readTableCell(const QTextBlockFormat& format, Paragraph& p) const;
     QTextBlock layOutRow(const QTextBlock& first, const QRect& box, GdiCanvas* canvas, int& y, Result& r);
     std::pair<int, int> cellColumn(const Paragraph& p, int cell, int boxWidth) const;
-    void drawCellBorders(GdiCanvas& canvas, const Paragraph& row, int cells, int top, int bottom,
+    QRect cellBox(const Paragraph& row, int cell, const QRect& box) const;
+    void drawCellBorders(GdiCanvas& canvas, const Paragraph& row, int top, int bottom,
                          const QRect& box) const;
     LaidLine placeLine(const Paragraph& p, int from, int width, int y) const;
     static int below(const Paragraph& p, const LaidLine& line);
@@ -148,6 +149,7 @@ private:
                    QStringView text) const;
     void drawLeader(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, int at, int x, int adv,
                     const QRect& box) const;
+    static void drawSides(GdiCanvas& canvas, int sides, int left, int top, int right, int bottom);
     void drawParagraphFrame(GdiCanvas& canvas, const Paragraph& p, const LaidLine& line, bool first,
                             bool last, const QRect& box) const;
 

@@ -189,17 +189,24 @@ void Layout::drawParagraphFrame(GdiCanvas& canvas, const Paragraph& p, const Lai
     if (p.borders == 0)
         return;
     canvas.selectPen(LogPen{PS_SOLID, p.borderWidth, p.borderColor});
+    // The top edge only above the first line, the bottom one only below the last.
+    const int sides = p.borders & ~(first ? 0 : BorderTop) & ~(last ? 0 : BorderBottom);
+    drawSides(canvas, sides, left, top, right, bottom);
+}
+
+// The sides (BorderSide bits) of a rectangle, with the current pen.
+void Layout::drawSides(GdiCanvas& canvas, int sides, int left, int top, int right, int bottom) {
     const auto edge = [&](int x1, int y1, int x2, int y2) {
         canvas.moveTo(x1, y1);
         canvas.lineTo(x2, y2);
     };
-    if ((p.borders & BorderTop) && first)
+    if (sides & BorderTop)
         edge(left, top, right, top);
-    if ((p.borders & BorderBottom) && last)
+    if (sides & BorderBottom)
         edge(left, bottom, right, bottom);
-    if (p.borders & BorderLeft)
+    if (sides & BorderLeft)
         edge(left, top, left, bottom);
-    if (p.borders & BorderRight)
+    if (sides & BorderRight)
         edge(right, top, right, bottom);
 }
 

@@ -33,6 +33,12 @@ std::pair<int, int> Layout::cellColumn(const Paragraph& p, int cell, int boxWidt
     return {left, std::max(left + 1, right)};
 }
 
+// The box a cell's text goes in: its column less the row's gap on either side.
+QRect Layout::cellBox(const Paragraph& row, int cell, const QRect& box) const {
+    const auto [left, right] = cellColumn(row, cell, box.width());
+    return QRect(box.x() + left + row.gap, box.y(), std::max(1, right - left - 2 * row.gap), box.height());
+}
+
 // Lays out the row that starts at first; returns the block after the row, or first itself when
 // the row does not fit below y (and is not the first thing in the box).
 QTextBlock Layout::layOutRow(const QTextBlock& first, const QRect& box, GdiCanvas* canvas, int& y,
@@ -45,8 +51,7 @@ QTextBlock Layout::layOutRow(const QTextBlock& first, const QRect& box, GdiCanva
         const Paragraph& p = paragraph(block);
         if (p.row != rowStart.row)
             break;
-        const auto [left, right] = cellColumn(rowStart, p.cell, box.width());
-        const int width = std::max(1, right - left - 2 * rowStart.gap);
+        const int width = cellBox(rowStart, p.cell, box).width();
         if (std::size_t(p.cell) >= cellBottom.size())
             cellBottom.resize(std::size_t(p.cell) + 1, y);
         int& at = cellBottom[std::size_t(p.cell)];
@@ -66,14 +71,11 @@ QTextBlock Layout::layOutRow(const QTextBlock& first, const QRect& box, GdiCanva
         return first;
     if (canvas) {
         for (const CellLine& cl : lines) {
-            const auto [left, right] = cellColumn(rowStart, cl.cell, box.width());
-            const QRect cellBox(box.x() + left + rowStart.gap, box.y(),
-                                std::max(1, right - left - 2 * rowStart.gap), box.height());
-            drawParagraphFrame(*canvas, *cl.paragraph, cl.line, cl.first, cl.last, cellBox);
-            drawLine(*canvas, *cl.paragraph, cl.line, cellBox);
+            const QRect inside = cellBox(rowStart, cl.cell, box);
+            drawParagraphFrame(*canvas, *cl.paragraph, cl.line, cl.first, cl.last, inside);
+            drawLine(*canvas, *cl.paragraph, cl.line, inside);
         }
-        drawCellBorders(*canvas, rowStart, int(std::max(cellBottom.size(), rowStart.cellBorders.size())), y,
-                        bottom, box);
+        drawCellBorders(*canvas, rowStart, y, bottom, box);
     }
     r.lines += std::max<int>(1, int(lines.size()));
     y = bottom;
@@ -81,31 +83,19 @@ QTextBlock Layout::layOutRow(const QTextBlock& first, const QRect& box, GdiCanva
     return block;
 }
 
-void Layout::drawCellBorders(GdiCanvas& canvas, const Paragraph& row, int cells, int top, int bottom,
+void Layout::drawCellBorders(GdiCanvas& canvas, const Paragraph& row, int top, int bottom,
                              const QRect& box) const {
     bool penSelected = false;
-    for (int c = 0; c < cells && std::size_t(c) < row.cellBorders.size(); ++c) {
-        const int sides = row.cellBorders[std::size_t(c)];
+    for (std::size_t c = 0; c < row.cellBorders.size(); ++c) {
+        const int sides = row.cellBorders[c];
         if (sides == 0)
             continue;
         if (!penSelected) {
             canvas.selectPen(LogPen{PS_SOLID, row.cellBorderWidth, 0});
             penSelected = true;
         }
-        const auto [left, right] = cellColumn(row, c, box.width());
-        const int x1 = box.x() + left, x2 = box.x() + right;
-        const auto edge = [&](int ax, int ay, int bx, int by) {
-            canvas.moveTo(ax, ay);
-            canvas.lineTo(bx, by);
-        };
-        if (sides & BorderTop)
-            edge(x1, top, x2, top);
-        if (sides & BorderBottom)
-            edge(x1, bottom, x2, bottom);
-        if (sides & BorderLeft)
-            edge(x1, top, x1, bottom);
-        if (sides & BorderRight)
-            edge(x2, top, x2, bottom);
+        const auto [left, right] = cellColumn(row, int(c), box.width());
+        drawSides(canvas, sides, box.x() + left, top, box.x() + right, bottom);
     }
 }
 
