@@ -45,7 +45,6 @@
 #include <QFile>
 #include <QIODevice>
 #include <algorithm>
-#include <bit>
 #include <climits>
 #include <cmath>
 #include <cstring>
