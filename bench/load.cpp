@@ -7,9 +7,9 @@
 #include "support/DensePage.h"
 #include "support/Kosztorys.h"
 #include "support/PrintoutBomb.h"
+#include "support/ProcessMemory.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <map>
@@ -44,23 +44,12 @@ void BM_Load(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * file.size());
 }
 
-// Resident memory of the process (VmRSS or VmHWM), in MB.
-double memoryMb(const char* key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(qsizetype(qstrlen(key))).trimmed().split(' ').front().toDouble() / 1024;
-    return 0;
-}
-
 // A hostile printout: 200,000 lines of 255 one-letter fields, 1.4 GB inflated from a few MB. The
 // reader refuses it when it passes its object limit; the time is that of getting to the refusal
 // (and freeing what was read), the memory the peak on the way.
 void BM_LoadFieldBomb(benchmark::State& state) {
     static const QByteArray file = vek::test::fieldBomb(200'000);
-    const double before = memoryMb("VmRSS:");
+    const double before = vek::test::processMemoryMb("VmRSS:");
     for (auto _ : state) {
         QBuffer buf;
         buf.setData(file);
@@ -75,7 +64,7 @@ void BM_LoadFieldBomb(benchmark::State& state) {
         }
     }
     state.counters["fileKB"] = double(file.size()) / 1024.0;
-    state.counters["peakMB over start"] = memoryMb("VmHWM:") - before;
+    state.counters["peakMB over start"] = vek::test::processMemoryMb("VmHWM:") - before;
 }
 
 // The first page of a dense printout composed while it is read: opening the file, reading what the

@@ -17,6 +17,7 @@
 #include "document/Wydruki.h"
 #include "platform/PageText.h"
 #include "support/DensePage.h"
+#include "support/ProcessMemory.h"
 #include "viewing/EmfViewer.h"
 #include "viewing/PageRenderer.h"
 #include "viewing/PageSearch.h"
@@ -26,7 +27,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
@@ -89,16 +89,6 @@ struct ShownViewer {
     }
     TEmfViewer v;
 };
-
-double residentMb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').front().toDouble() / 1024.0;
-    return 0;
-}
 
 void BM_FirstSheet(benchmark::State& state) {
     const QString& file = printoutFile(int(state.range(0)));
@@ -290,16 +280,16 @@ void BM_Memory1000(benchmark::State& state) {
         while (f.viewer->PageCount() == 0 || f.Building())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
         state.counters["pages"] = f.viewer->PageCount();
-        state.counters["built_MB"] = residentMb();
+        state.counters["built_MB"] = processMemoryMb("VmRSS:");
         for (int page = 1; page <= f.viewer->PageCount(); page += 20) {
             f.viewer->setPageNr(page);
             f.viewer->repaint();
             f.viewer->Renderer().waitForIdle();
         }
-        state.counters["scrolled_MB"] = residentMb();
+        state.counters["scrolled_MB"] = processMemoryMb("VmRSS:");
         f.finder->setText(QStringLiteral("beton"));
         f.finder->store().waitForIdle();
-        state.counters["searched_MB"] = residentMb();
+        state.counters["searched_MB"] = processMemoryMb("VmRSS:");
     }
 }
 

@@ -369,7 +369,11 @@ bool CheckFileSignature(QIODevice& stream, QByteArrayView kindName);
 // A header string: a length byte (254: uint16 follows, 255: int32 follows) and the characters.
 QByteArray ReadHeaderString(QIODevice& stream);
 
-// Opens a printout file, checks its header ("Wydruk"), and reads its body into doc.
+// Opens a printout file for reading and checks its header ("Wydruk"): the file is left at its
+// body. Throws EFOpenError and EStreamError ("Plik nie zawiera prawidłowego wydruku Vekta" for a
+// file that is no printout).
+std::unique_ptr<QIODevice> openPrintoutFile(const QString& path);
+// Opens a printout file (openPrintoutFile) and reads its body into doc.
 // Throws EFOpenError, EStreamError ("Plik nie zawiera prawidłowego wydruku Vekta" for a file that is
 // no printout) and the reader's errors.
 void loadPrintoutFile(const QString& path, TMLineWydruk& doc);

@@ -9,7 +9,6 @@
 
 #include <QtEndian>
 #include <bit>
-#include <cstring>
 #include <exception>
 #include <memory>
 #include <unordered_set>

@@ -45,7 +45,6 @@
 #include <QFile>
 #include <QIODevice>
 #include <algorithm>
-#include <bit>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -222,14 +221,20 @@ bool CheckFileSignature(QIODevice& stream, QByteArrayView kindName) {
     return ReadHeaderString(stream) == kindName;
 }
 
-void loadPrintoutFile(const QString& path, TMLineWydruk& doc) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+std::unique_ptr<QIODevice> openPrintoutFile(const QString& path) {
+    // Read-only: nothing is ever written, and printouts on read-only media must open too.
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly))
         throw EFOpenError(
-            QStringLiteral("Nie można otworzyć pliku \"%1\". %2").arg(path, file.errorString()));
-    if (!CheckFileSignature(file, "Wydruk"))
+            QStringLiteral("Nie można otworzyć pliku \"%1\". %2").arg(path, file->errorString()));
+    if (!CheckFileSignature(*file, "Wydruk"))
         throw EStreamError(QStringLiteral("Plik nie zawiera prawidłowego wydruku Vekta"));
-    InflateStream body(file);
+    return file;
+}
+
+void loadPrintoutFile(const QString& path, TMLineWydruk& doc) {
+    const std::unique_ptr<QIODevice> file = openPrintoutFile(path);
+    InflateStream body(*file);
     doc.LoadFromStream(body);
 }
 

@@ -1,7 +1,7 @@
 #include "Wydruki.h"
 
-#include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 
 using namespace Qt::StringLiterals;
 
@@ -27,12 +27,7 @@ void TWydruk::LoadFromFile(const QString& fileName) {
 }
 
 void TWydruk::OpenFile(const QString& fileName) {
-    // Read-only: nothing is ever written, and printouts on read-only media must open too.
-    auto file = std::make_unique<QFile>(fileName);
-    if (!file->open(QIODevice::ReadOnly))
-        throw EFOpenError(u"Nie można otworzyć pliku \"%1\". %2"_s.arg(fileName, file->errorString()));
-    if (!CheckFileSignature(*file, "Wydruk"))
-        throw EStreamError(u"Plik nie zawiera prawidłowego wydruku Vekta"_s);
+    std::unique_ptr<QIODevice> file = openPrintoutFile(fileName);
     m_tytul = fileName;
     m_wczytanyPlikNazwa = QFileInfo(fileName).completeBaseName();
     m_wczytanyPlikSciezka = fileName;

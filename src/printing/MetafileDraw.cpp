@@ -87,10 +87,6 @@ void PlayPageMonochrome(QPainter& canvas, const QRect& rect, const TMetafile& pa
     playEmf(canvas, target(rect), page, playOptions(true));
 }
 
-void PlayPageMonochrome(QPainter& canvas, const QRect& rect, const Page& page) {
-    page.displayList().play(canvas, target(rect), playOptions(true));
-}
-
 void DrawPage(QPainter& canvas, const QRect& rect, const TMetafile& page, bool monochrome) {
     playEmf(canvas, target(rect), page, playOptions(monochrome));
 }

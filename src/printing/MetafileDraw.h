@@ -21,7 +21,6 @@ namespace vek {
 // Plays the page into rect with all text and lines black and all fills and backgrounds white, as
 // a way of playing: the page itself is never altered. Bitmaps inside the page keep their colours.
 void PlayPageMonochrome(QPainter& canvas, const QRect& rect, const TMetafile& page);
-void PlayPageMonochrome(QPainter& canvas, const QRect& rect, const Page& page);
 
 // Monochrome: PlayPageMonochrome; colour: the page played stretched into rect.
 void DrawPage(QPainter& canvas, const QRect& rect, const TMetafile& page, bool monochrome);

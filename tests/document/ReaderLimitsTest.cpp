@@ -4,9 +4,9 @@
 #include "document/LineDruk.h"
 #include "platform/InflateStream.h"
 #include "support/PrintoutBomb.h"
+#include "support/ProcessMemory.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace vek;
@@ -40,13 +40,7 @@ qint64 fieldsIn(const TLinie& group) {
 
 // The peak resident memory of this process so far, in MB (VmHWM).
 qint64 peakMb() {
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').front().toLongLong() / 1024;
-    return 0;
+    return qint64(processMemoryMb("VmHWM:"));
 }
 
 } // namespace

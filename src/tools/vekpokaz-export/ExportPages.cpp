@@ -204,7 +204,7 @@ ExitCode exportPages(const Options& o) {
 namespace {
 
 // The text modes: every page to the writer; a single picture is one page.
-ExitCode writeEveryPage(const Options& o, const std::function<std::unique_ptr<PageWriter>()>& makeWriter) {
+ExitCode writeEveryPage(const Options& o, const WriterFactory& makeWriter) {
     return guarded([&] {
         if (isMetafileFile(o.input)) { // a single picture is one page
             auto writer = makeWriter();
@@ -212,8 +212,7 @@ ExitCode writeEveryPage(const Options& o, const std::function<std::unique_ptr<Pa
             writer->finish();
             return;
         }
-        composeInto(
-            o, [&] { return makeWriter(); }, false);
+        composeInto(o, makeWriter, false);
     });
 }
 

@@ -37,6 +37,9 @@ struct WriterThread::Shared {
     }
     void run(const WriterFactory& make);
     void feed(PageWriter& writer);
+    // Asks the writing thread to end as `how` (the first request stands) and waits for it;
+    // discarding drops the pages still queued.
+    void stop(End how);
 };
 
 void WriterThread::Shared::run(const WriterFactory& make) {
@@ -124,31 +127,27 @@ void WriterThread::write(int pageNumber, const PagePtr& page) {
     s.changed.notify_all();
 }
 
-void WriterThread::finish() {
-    Shared& s = *m_shared;
+void WriterThread::Shared::stop(End how) {
     {
-        const std::lock_guard lock(s.mutex);
-        if (s.end == End::None)
-            s.end = End::Finish;
+        const std::lock_guard lock(mutex);
+        if (end == End::None)
+            end = how;
+        if (how == End::Discard)
+            queue.clear();
     }
-    s.changed.notify_all();
-    if (s.thread.joinable())
-        s.thread.join();
-    if (s.error)
-        std::rethrow_exception(s.error);
+    changed.notify_all();
+    if (thread.joinable())
+        thread.join();
+}
+
+void WriterThread::finish() {
+    m_shared->stop(End::Finish);
+    if (m_shared->error)
+        std::rethrow_exception(m_shared->error);
 }
 
 void WriterThread::discard() {
-    Shared& s = *m_shared;
-    {
-        const std::lock_guard lock(s.mutex);
-        if (s.end == End::None)
-            s.end = End::Discard;
-        s.queue.clear();
-    }
-    s.changed.notify_all();
-    if (s.thread.joinable())
-        s.thread.join();
+    m_shared->stop(End::Discard);
 }
 
 bool WriterThread::failed() const {

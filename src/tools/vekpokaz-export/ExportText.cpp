@@ -15,6 +15,25 @@ void printUtf8(const QString& text) {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
 
+// One line of text per printed line, each ending in "\n".
+QString pageText(const Page& page) {
+    const QString text = extractPageText(page).text;
+    return text.isEmpty() ? text : text + u'\n';
+}
+
+class TextWriter : public PageWriter {
+public:
+    void write(int, const PagePtr& page) override {
+        if (m_pages++ > 0)
+            std::fputc('\f', stdout);
+        printUtf8(pageText(*page));
+    }
+    void finish() override { std::fflush(stdout); }
+
+private:
+    int m_pages = 0;
+};
+
 class TraceWriter : public PageWriter {
 public:
     void write(int pageNumber, const PagePtr& page) override {
@@ -25,9 +44,8 @@ public:
 
 } // namespace
 
-QString pageText(const Page& page) {
-    const QString text = extractPageText(page).text;
-    return text.isEmpty() ? text : text + u'\n';
+std::unique_ptr<PageWriter> makeTextWriter() {
+    return std::make_unique<TextWriter>();
 }
 
 std::unique_ptr<PageWriter> makeTraceWriter() {

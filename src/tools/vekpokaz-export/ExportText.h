@@ -1,19 +1,17 @@
 #pragma once
-// The text of a page (platform/PageText: pieces in reading order, word gaps where the page shows
-// them) and the trace of its records (platform/EmfTrace), as the exporter prints them.
+// The exporter's writers to standard output: the text of every page (platform/PageText: pieces in
+// reading order, word gaps where the page shows them) and the trace of its records
+// (platform/EmfTrace).
 
 #include "ExportWriters.h"
 
-#include <QString>
-
-namespace vek {
-class Page;
-}
+#include <memory>
 
 namespace vek::exporter {
 
-// One line of text per printed line, each ending in "\n".
-QString pageText(const Page& page);
+// --text: the text of every page in reading order, one line per printed line, pages separated by
+// form feeds.
+std::unique_ptr<PageWriter> makeTextWriter();
 
 // --trace: every record of every page, one line each, each page opening with "# page N".
 std::unique_ptr<PageWriter> makeTraceWriter();

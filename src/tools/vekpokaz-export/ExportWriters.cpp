@@ -1,6 +1,5 @@
 #include "ExportWriters.h"
 
-#include "ExportText.h"
 #include "platform/Metafile.h"
 
 #include <QImage>
@@ -157,20 +156,6 @@ private:
     QFile::Permissions m_permissions = newFilePermissions();
 };
 
-class TextWriter : public PageWriter {
-public:
-    void write(int, const PagePtr& page) override {
-        if (m_pages++ > 0)
-            std::fputc('\f', stdout);
-        const QByteArray text = pageText(*page).toUtf8();
-        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
-    }
-    void finish() override { std::fflush(stdout); }
-
-private:
-    int m_pages = 0;
-};
-
 } // namespace
 
 std::unique_ptr<PageWriter> makeSheetPageWriter(std::unique_ptr<SheetWriter> sheets, SheetLayout layout) {
@@ -183,9 +168,6 @@ std::unique_ptr<PageWriter> makeEmfWriter(const WriterOptions& options) {
 }
 std::unique_ptr<PageWriter> makeThumbnailWriter(const WriterOptions& options) {
     return std::make_unique<ThumbnailWriter>(options);
-}
-std::unique_ptr<PageWriter> makeTextWriter() {
-    return std::make_unique<TextWriter>();
 }
 
 } // namespace vek::exporter

@@ -37,7 +37,5 @@ std::unique_ptr<PageWriter> makeSheetPageWriter(std::unique_ptr<SheetWriter> she
 std::unique_ptr<PageWriter> makeEmfWriter(const WriterOptions& options);
 // PNG: the first page written only, as an image whose longer side is options.thumbnail pixels.
 std::unique_ptr<PageWriter> makeThumbnailWriter(const WriterOptions& options);
-// Text of every page in reading order to standard output, pages separated by form feeds.
-std::unique_ptr<PageWriter> makeTextWriter();
 
 } // namespace vek::exporter
