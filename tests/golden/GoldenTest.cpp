@@ -6,6 +6,7 @@
 #include "compose/ComposeSupport.h"
 #include "document/Wydruki.h"
 #include "platform/EmfTrace.h"
+#include "support/ComposedPages.h"
 #include "support/Examples.h"
 #include "support/Kosztorys.h"
 #include "support/WydWriter.h"
@@ -33,14 +34,10 @@ QString goldenPath(const QString& name) {
 
 // The trace of every page, as vekpokaz-export --trace prints it.
 QString traceOf(const QString& path) {
-    TWydruk wydruk;
-    wydruk.LoadFromFile(path);
     QString out;
     int number = 0;
-    wydruk.OnNextPage = [&](TWydruk&, const PagePtr& page) {
+    for (const PagePtr& page : composeFile(path))
         out += u"# page %1\n"_s.arg(++number) + emfTrace(page->displayList());
-    };
-    wydruk.MakePages();
     return out;
 }
 
