@@ -1,6 +1,5 @@
 #include "shell/ProgramEntry.h"
 
-#include "kit/okienko.h"
 #include "platform/Startup.h"
 #include "viewing/uFrmPodglad.h"
 

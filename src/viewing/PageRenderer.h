@@ -77,7 +77,6 @@ public:
     PageCache& cache() { return m_cache; }
     // Tiles started on workers since construction (for tests and benchmarks).
     int started() const { return m_started; }
-    bool busy() const { return !m_running.isEmpty(); }
     // Waits until no tile is being drawn and every result has been taken in (tests, benchmarks).
     void waitForIdle();
 

@@ -11,7 +11,6 @@
 #include "platform/PageText.h"
 #include "viewing/WorkerMailbox.h"
 
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QThreadPool>

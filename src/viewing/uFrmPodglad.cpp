@@ -32,6 +32,9 @@ constexpr int kNarrowWidth = 600;
 constexpr QSize kMinimumSize(350, 500);
 constexpr int kMarginsWide = 440;
 constexpr int kMarginsNarrow = 75;
+// The page counter's panel and the label of its number, until a long number widens them.
+constexpr int kCounterWidth = 149;
+constexpr int kCounterLabelWidth = 58;
 
 bool plainKey(const QKeyEvent* e) {
     return (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
@@ -145,7 +148,7 @@ void TFrmPodglad::buildMargins() {
 void TFrmPodglad::buildPageCounter() {
     pStrony = new TPanelEx(pGora);
     pStrony->setBevelOuter(bvLowered);
-    pStrony->setFixedWidth(149);
+    pStrony->setFixedWidth(kCounterWidth);
     setAlign(pStrony, alRight);
     const QFont big = kitFont(u"Arial"_s, 20, kfBold);
     lblStrona1 = new QLabel(u"Strona:"_s, pStrony);
@@ -154,7 +157,7 @@ void TFrmPodglad::buildPageCounter() {
     lblStrona = new QLabel(pStrony);
     lblStrona->setFont(big);
     lblStrona->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblStrona->setGeometry(70, 1, 58, 24);
+    lblStrona->setGeometry(70, 1, kCounterLabelWidth, 24);
     lblStrona->hide();
     btnStronaUp = new TVekBtn(pStrony);
     btnStronaDn = new TVekBtn(pStrony);
@@ -165,7 +168,7 @@ void TFrmPodglad::buildPageCounter() {
         b->setFont(kitFont(u"Marlett"_s, 12, kfBold));
         b->setFontColor(Qt::black);
         b->setOpis(b == btnStronaUp ? u"5"_s : u"6"_s);
-        b->setGeometry(149 - 2 - 15, y, 15, 11);
+        b->setGeometry(kCounterWidth - 2 - 15, y, 15, 11);
         b->OnMouseDown = [this](QObject* s, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
             btnStronaMouseDown(s);
         };
@@ -179,9 +182,9 @@ void TFrmPodglad::buildPageCounter() {
 // The counter's panel keeps its width of 149 until "%d/%d" needs more than its 58 px (a printout of
 // a thousand pages and more): then it widens rather than cut the number off.
 void TFrmPodglad::fitPageCounter() {
-    constexpr int kPanel = 149, kLabel = 58;
-    const int label = std::max(kLabel, lblStrona->fontMetrics().horizontalAdvance(lblStrona->text()) + 2);
-    const int panel = kPanel + label - kLabel;
+    const int label =
+        std::max(kCounterLabelWidth, lblStrona->fontMetrics().horizontalAdvance(lblStrona->text()) + 2);
+    const int panel = kCounterWidth + label - kCounterLabelWidth;
     if (pStrony->width() == panel)
         return;
     pStrony->setFixedWidth(panel);

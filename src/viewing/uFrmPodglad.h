@@ -25,7 +25,6 @@ namespace vek {
 class TEmfViewer;
 class TFindStrip;
 class THintBar;
-class TMetafile;
 class TPageFinder;
 class TRegistry;
 class TVekBtn;

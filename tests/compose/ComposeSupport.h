@@ -19,8 +19,8 @@ inline constexpr qint32 kLeft = 300;
 inline constexpr qint32 kWidth = 8900;
 
 // A line of one text field.
-inline WLine textLine(const QString& text, QByteArray style = "Domyslny", quint8 kind = 0) {
-    return line({textField(kLeft, kWidth, cp(text), std::move(style), kind)});
+inline WLine textLine(const QString& text, QByteArray style = "Domyslny", quint8 kind = 0, quint8 align = 0) {
+    return line({textField(kLeft, kWidth, cp(text), std::move(style), kind, align)});
 }
 
 // A group of lines "prefix 1" .. "prefix n".
@@ -38,6 +38,17 @@ inline WGroup splitGroup(std::vector<WLine> lines, bool split = true) {
     g.splitLines = split;
     g.lines = std::move(lines);
     return g;
+}
+
+// n paragraphs of a technical description, "Akapit 1. Wykonawca ..." on, each longer than a line.
+inline QStringList descriptionParagraphs(int n) {
+    QStringList paragraphs;
+    for (int i = 1; i <= n; ++i)
+        paragraphs.append(QStringLiteral("Akapit %1. Wykonawca zobowiązuje się wykonać roboty zgodnie z "
+                                         "dokumentacją projektową, sztuką budowlaną i obowiązującymi "
+                                         "przepisami.")
+                              .arg(i));
+    return paragraphs;
 }
 
 // A rule line (Kind 4) of the given style.
@@ -128,9 +139,10 @@ inline float lineHeightMm(TMLineWydruk& doc, TLinia& line) {
 // computed through the composer: the page breaks the tests expect are absolute.
 inline constexpr int kLinesPerPage = 80;
 
-inline WPrintout printoutWithRoot(WSection root) {
+inline WPrintout printoutWithRoot(WSection root, std::vector<WStyle> styles = {}) {
     WPrintout p;
     p.root = std::move(root);
+    p.styles = std::move(styles);
     return p;
 }
 

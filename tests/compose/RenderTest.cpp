@@ -278,11 +278,7 @@ TEST(Render, HiddenFieldsAreNeitherMeasuredNorDrawn) {
 // Rich text longer than a page continues on new pages, each starting with the repeated headers;
 // the fields after it in the same line are drawn on its last page.
 TEST(Render, RichTextContinuesOverPagesWithHeaders) {
-    QStringList paragraphs;
-    for (int i = 1; i <= 120; ++i)
-        paragraphs.append(u"Akapit %1. Wykonawca zobowiązuje się wykonać roboty zgodnie z dokumentacją "
-                          u"projektową, sztuką budowlaną i obowiązującymi przepisami."_s.arg(i));
-    WField rich = textField(kLeft, kWidth, rtfParagraphs(paragraphs), "Domyslny", 7);
+    WField rich = textField(kLeft, kWidth, rtfParagraphs(descriptionParagraphs(120)), "Domyslny", 7);
     WSection child;
     child.header = splitGroup({line({rich, textField(kLeft, 2000, "Koniec opisu")})});
     WSection root;

@@ -1,17 +1,16 @@
 // Display lists against playing the bytes: the same pixels whole, inside any clip, in bands, in
 // black and white; cancelling between records; a page parsed once for every thread.
+#include "support/ComposedPages.h"
 #include "support/DensePage.h"
 #include "support/EmfTestSupport.h"
 #include "support/Examples.h"
 
-#include "document/Wydruki.h"
 #include "platform/EmfDisplayList.h"
 #include "platform/MetafileCanvas.h"
 #include "platform/Page.h"
 #include "printing/MetafileDraw.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -55,14 +54,9 @@ QByteArray overhangingPage() {
 
 // The pages of the invoice sample: a letterhead picture, tables, leaders, rules.
 std::vector<QByteArray> invoicePages() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("f.wyd"));
-    writeWyd(path, faktura(30));
-    TWydruk wydruk;
-    wydruk.LoadFromFile(path);
     std::vector<QByteArray> pages;
-    wydruk.OnNextPage = [&](TWydruk&, const PagePtr& page) { pages.push_back(page->metafile().bytes()); };
-    wydruk.MakePages();
+    for (const PagePtr& page : composePrintout(faktura(30)))
+        pages.push_back(page->metafile().bytes());
     return pages;
 }
 

@@ -3,8 +3,10 @@
 // holds shows here as a readable diff. To take a change on purpose, regenerate the traces with
 //   VEK_UPDATE_GOLDENS=1 build/tests/test_golden
 // and commit them on their own.
+#include "compose/ComposeSupport.h"
 #include "document/Wydruki.h"
 #include "platform/EmfTrace.h"
+#include "support/ComposedPages.h"
 #include "support/Examples.h"
 #include "support/Kosztorys.h"
 #include "support/WydWriter.h"
@@ -22,9 +24,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr qint32 kLeft = 300;
-constexpr qint32 kWidth = 8900;
-
 QString sourceDir() {
     return qEnvironmentVariable("VEK_SOURCE_DIR", QStringLiteral("."));
 }
@@ -35,14 +34,10 @@ QString goldenPath(const QString& name) {
 
 // The trace of every page, as vekpokaz-export --trace prints it.
 QString traceOf(const QString& path) {
-    TWydruk wydruk;
-    wydruk.LoadFromFile(path);
     QString out;
     int number = 0;
-    wydruk.OnNextPage = [&](TWydruk&, const PagePtr& page) {
+    for (const PagePtr& page : composeFile(path))
         out += u"# page %1\n"_s.arg(++number) + emfTrace(page->displayList());
-    };
-    wydruk.MakePages();
     return out;
 }
 
@@ -89,36 +84,17 @@ void checkGolden(const QString& name, const QString& actual) {
 
 // ---- One small printout per composition rule ----
 
-WGroup numbered(const QString& prefix, int n, bool split = true) {
-    WGroup g;
-    g.splitLines = split;
-    for (int i = 1; i <= n; ++i)
-        g.lines.push_back(line({textField(kLeft, kWidth, cp(prefix + u' ' + QString::number(i)))}));
-    return g;
-}
-
-WLine textLine(const QString& text, QByteArray style = "Domyslny", quint8 kind = 0, quint8 align = 0) {
-    return line({textField(kLeft, kWidth, cp(text), std::move(style), kind, align)});
-}
-
-WPrintout withRoot(WSection root, std::vector<WStyle> styles = {}) {
-    WPrintout p;
-    p.root = std::move(root);
-    p.styles = std::move(styles);
-    return p;
-}
-
 // A split group over three pages; its last two lines move together (widow rule).
 WPrintout pageBreaks() {
     WSection root;
-    root.header = numbered(u"Pozycja"_s, 160);
-    return withRoot(root);
+    root.header = numberedGroup(u"Pozycja"_s, 160);
+    return printoutWithRoot(root);
 }
 
 // Nested open sections repeat their headers outermost first; a DropAtPageTop line only once.
 WPrintout repeatedHeaders() {
     WSection inner;
-    inner.header = numbered(u"Pozycja"_s, 120);
+    inner.header = numberedGroup(u"Pozycja"_s, 120);
     WSection middle;
     middle.repeatHeader = group({textLine(u"Nagłówek działu"_s)}, true);
     middle.sections.push_back(inner);
@@ -127,36 +103,36 @@ WPrintout repeatedHeaders() {
     once.dropAtPageTop = true;
     root.repeatHeader = group({textLine(u"Nagłówek kosztorysu"_s), once}, true);
     root.sections.push_back(middle);
-    return withRoot(root);
+    return printoutWithRoot(root);
 }
 
 // A group kept whole moves to the next page; sections and groups that start a new page.
 WPrintout keptWholeAndNewPages() {
     WSection first;
-    first.header = numbered(u"Tekst"_s, 70);
-    first.footer = numbered(u"Razem"_s, 12, false);
+    first.header = numberedGroup(u"Tekst"_s, 70);
+    first.footer = numberedGroup(u"Razem"_s, 12, false);
     WSection second;
     second.newPageBefore = true;
-    second.header = numbered(u"Rozdział"_s, 3);
-    WGroup forced = numbered(u"Od nowej strony"_s, 2);
+    second.header = numberedGroup(u"Rozdział"_s, 3);
+    WGroup forced = numberedGroup(u"Od nowej strony"_s, 2);
     forced.newPageBefore = true;
     second.footer = forced;
     WSection root;
     root.sections = {first, second};
-    return withRoot(root);
+    return printoutWithRoot(root);
 }
 
 // Page numbers in the repeated header, in every alignment.
 WPrintout pageNumbers() {
     WSection body;
-    body.header = numbered(u"Wiersz"_s, 100);
+    body.header = numberedGroup(u"Wiersz"_s, 100);
     WSection root;
     root.repeatHeader = group({line({textField(kLeft, 3000, cp(u"Strona %n"_s), "Domyslny", 2, 0),
                                      textField(3500, 3000, cp(u"Strona %n z %n"_s), "Domyslny", 2, 1),
                                      textField(6500, 2700, cp(u"- %n -"_s), "Domyslny", 2, 2)})},
                               true);
     root.sections.push_back(body);
-    return withRoot(root);
+    return printoutWithRoot(root);
 }
 
 // Rules of every line style; a lone rule is not repeated at the top of a page.
@@ -173,7 +149,7 @@ WPrintout rules() {
     g.lines.push_back(line({ruleField(0, "Domyslny", kLeft, kWidth)}));
     g.lines.push_back(textLine(u"Po linii"_s));
     root.header = g;
-    return withRoot(root);
+    return printoutWithRoot(root);
 }
 
 // Dotted leaders in a monospaced and a proportional face; none after a text that fills its field.
@@ -187,7 +163,7 @@ WPrintout leaders() {
               textField(6400, 2800, cp(u"98,00"_s), "Prop", 0, 1)}),
         line({textField(kLeft, 600, cp(u"Tekst dłuższy niż pole"_s), "Prop", 5)}),
     });
-    return withRoot(root, styles);
+    return printoutWithRoot(root, styles);
 }
 
 // A picture across the page with a LOGO text centred on it, and a second smaller one.
@@ -205,22 +181,18 @@ WPrintout pictures() {
         line({small}),
         textLine(u"Koniec"_s),
     });
-    return withRoot(root, styles);
+    return printoutWithRoot(root, styles);
 }
 
 // Rich text over about two and a half pages under a repeated header, a field after it in its line.
 WPrintout richTextOverPages() {
-    QStringList paragraphs;
-    for (int i = 1; i <= 70; ++i)
-        paragraphs.append(u"Akapit %1. Wykonawca zobowiązuje się wykonać roboty zgodnie z dokumentacją "
-                          u"projektową, sztuką budowlaną i obowiązującymi przepisami."_s.arg(i));
-    WField rich = textField(kLeft, kWidth, rtfParagraphs(paragraphs), "Domyslny", 7);
+    WField rich = textField(kLeft, kWidth, rtfParagraphs(descriptionParagraphs(70)), "Domyslny", 7);
     WSection body;
     body.header = group({line({rich, textField(kLeft, 2000, cp(u"Koniec opisu"_s))})}, true);
     WSection root;
     root.repeatHeader = group({textLine(u"Opis techniczny"_s)}, true);
     root.sections.push_back(body);
-    return withRoot(root);
+    return printoutWithRoot(root);
 }
 
 // Alignment, bottom alignment, ellipsis, no wrapping, wrapping, and styles of several sizes in one
@@ -247,7 +219,7 @@ WPrintout alignment() {
         line({textField(kLeft, 3000, cp(u"Duży"_s), "Duzy"), bottom,
               textField(7500, 1500, cp(u"mały"_s), "Maly")}),
     });
-    return withRoot(root, styles);
+    return printoutWithRoot(root, styles);
 }
 
 struct Rule {

@@ -11,23 +11,14 @@
 #include "kit/uVekForm.h"
 
 #include <QPainter>
-#include <cmath>
 #include <gtest/gtest.h>
 #include <memory>
 
 using namespace vek;
 using kittest::inkBox;
+using kittest::shot;
 
 namespace {
-
-QImage renderAt(QWidget& w, qreal dpr) {
-    QImage img(QSize(int(std::ceil(w.width() * dpr)), int(std::ceil(w.height() * dpr))),
-               QImage::Format_RGB32);
-    img.setDevicePixelRatio(dpr);
-    img.fill(Qt::magenta);
-    w.render(&img);
-    return img;
-}
 
 // True when every 2 x 2 block of the (device pixel) area is of one colour: a single-size drawing
 // enlarged. The area starts on even pixels.
@@ -58,8 +49,8 @@ TEST(HighDpi, HintBarPicturesAreDrawnAtDoubleSize) {
     bar.show();
     bar.setTextCancel(QStringLiteral("Zamknij"));
     bar.setTextAccept(QStringLiteral("Wybierz"));
-    const QImage single = renderAt(bar, 1);
-    const QImage twice = renderAt(bar, 2);
+    const QImage single = shot(bar, 1);
+    const QImage twice = shot(bar, 2);
     for (THintBarButton* b : {bar.btnHelp(), bar.btnAccept(), bar.btnCancel()}) {
         // The picture's place on the bar: the button's margin, 16 pixels wide at most.
         const QRect picture(b->x() + 2, b->y(), 16, b->height());
@@ -85,14 +76,14 @@ TEST(HighDpi, KeyCapsAndLabelsAreDrawnAtDoubleSize) {
     b->setTyp(sbF7);
     b->setOpis(QStringLiteral("Dodaj"));
     const QRect cap(24, 2, 22, 17);
-    EXPECT_EQ(inkBox(renderAt(*b, 1), saturated), cap);
-    const QImage twice = renderAt(*b, 2);
+    EXPECT_EQ(inkBox(shot(*b, 1), saturated), cap);
+    const QImage twice = shot(*b, 2);
     EXPECT_EQ(inkBox(twice, saturated), device(cap, 2));
     EXPECT_FALSE(pixelDoubled(twice, device(cap, 2)));
     // The label alone (white on the cap) is drawn at double size too.
     EXPECT_FALSE(pixelDoubled(twice, device(QRect(25, 4, 20, 13), 2)));
     b->setEnabled(false);
-    EXPECT_FALSE(pixelDoubled(renderAt(*b, 2), device(cap, 2)));
+    EXPECT_FALSE(pixelDoubled(shot(*b, 2), device(cap, 2)));
 
     // An own picture drawn at double size counts by its own size: two halves of 16 x 20.
     QImage own(64, 40, QImage::Format_RGB32);
@@ -104,7 +95,7 @@ TEST(HighDpi, KeyCapsAndLabelsAreDrawnAtDoubleSize) {
     b->setTyp(sbWlasny);
     b->setGeometry(0, 0, 100, 75);
     b->setIkonka(ownPicture);
-    const QRect green = inkBox(renderAt(*b, 2), [](QColor c) { return c == QColor(0, 160, 0); });
+    const QRect green = inkBox(shot(*b, 2), [](QColor c) { return c == QColor(0, 160, 0); });
     EXPECT_EQ(green, device(QRect(42, 2, 16, 20), 2));
 }
 
@@ -150,7 +141,7 @@ TEST(HighDpi, CaptionButtonsShowTheirGlyphsInPlace) {
     form->SetBorderIcons(biHelp | biMaximize);
     form->resize(400, 300);
     for (qreal ratio : {1.5, 2.0}) {
-        const QImage img = renderAt(*form, ratio);
+        const QImage img = shot(*form, ratio);
         for (TCaptionButton* b : {form->btnCapHelp, form->btnCapMaximize, form->btnCapClose}) {
             const QRect r(b->mapTo(form.get(), QPoint(0, 0)), b->size());
             const QRectF inDevice(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio);

@@ -7,12 +7,16 @@
 #include <QImage>
 #include <QRect>
 #include <QWidget>
+#include <cmath>
 #include <functional>
 
 namespace kittest {
 
-inline QImage shot(QWidget& w) {
-    QImage img(w.size(), QImage::Format_RGB32);
+// The widget painted on magenta, as on a screen of the given device pixel ratio.
+inline QImage shot(QWidget& w, qreal dpr = 1) {
+    QImage img(QSize(int(std::ceil(w.width() * dpr)), int(std::ceil(w.height() * dpr))),
+               QImage::Format_RGB32);
+    img.setDevicePixelRatio(dpr);
     img.fill(Qt::magenta);
     w.render(&img);
     return img;

@@ -3,6 +3,7 @@
 #include "platform/PageRender.h"
 #include "document/Wydruki.h"
 #include "platform/EmfPlayer.h"
+#include "support/ComposedPages.h"
 #include "support/Examples.h"
 #include "support/Kosztorys.h"
 
@@ -36,16 +37,6 @@ private:
     QTemporaryDir m_dir;
     QString m_path;
 };
-
-// Loads and composes on the calling thread.
-std::vector<PagePtr> composeFile(const QString& path) {
-    std::vector<PagePtr> pages;
-    TWydruk w;
-    w.LoadFromFile(path);
-    w.OnNextPage = [&](TWydruk&, const PagePtr& page) { pages.push_back(page); };
-    w.MakePages();
-    return pages;
-}
 
 std::vector<QByteArray> bytesOf(const std::vector<PagePtr>& pages) {
     std::vector<QByteArray> out;

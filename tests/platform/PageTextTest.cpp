@@ -1,17 +1,16 @@
 // The text of a page: word gaps where the page shows them, lines in reading order, text drawn
 // under a mapping of its own placed where it lands, leaders and hidden characters left out, and
 // foreign pictures read without harm.
+#include "support/ComposedPages.h"
 #include "support/EmfTestSupport.h"
 #include "support/Kosztorys.h"
 #include "support/WydWriter.h"
 
-#include "document/Wydruki.h"
 #include "platform/MetafileCanvas.h"
 #include "platform/PageText.h"
 #include "richtext/DrawRichText.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -50,14 +49,9 @@ void runs(GdiCanvas& c, int x, int y, const std::vector<std::pair<GdiFontPtr, QS
 }
 
 std::vector<PageText> composedPages(const WPrintout& printout) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"t.wyd"_s);
-    writeWyd(path, printout);
-    TWydruk wydruk;
-    wydruk.LoadFromFile(path);
     std::vector<PageText> pages;
-    wydruk.OnNextPage = [&](TWydruk&, const PagePtr& page) { pages.push_back(extractPageText(*page)); };
-    wydruk.MakePages();
+    for (const PagePtr& page : composePrintout(printout))
+        pages.push_back(extractPageText(*page));
     return pages;
 }
 

@@ -15,7 +15,6 @@
 #include "viewing/uFrmPodglad.h"
 
 #include <QDesktopServices>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,11 +34,7 @@ namespace {
 const QString kKey = u"\\SOFTWARE\\VekPokaz"_s;
 
 bool waitFor(const std::function<bool()>& done, int ms = 20000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QTest::qWait(5);
-    return done();
+    return QTest::qWaitFor(done, ms);
 }
 
 // A preview whose work area is fixed, for the arithmetic of stored rectangles.
@@ -85,6 +80,15 @@ protected:
         TRegistry reg;
         ASSERT_TRUE(reg.OpenKey(kKey, true));
         write(reg);
+    }
+    // The stored window rectangle.
+    static void writeBounds(int left, int top, int width, int height) {
+        writeSettings([&](TRegistry& reg) {
+            reg.WriteInteger(u"FrmPodglad_Left"_s, left);
+            reg.WriteInteger(u"FrmPodglad_Top"_s, top);
+            reg.WriteInteger(u"FrmPodglad_Width"_s, width);
+            reg.WriteInteger(u"FrmPodglad_Height"_s, height);
+        });
     }
 
     QTemporaryDir dir;
@@ -306,12 +310,7 @@ TEST_F(Preview, SettingsAreSavedOnCloseAndLoadedOnCreation) {
 }
 
 TEST_F(Preview, AStoredRectangleIsCutBackToTheWorkArea) {
-    writeSettings([](TRegistry& reg) {
-        reg.WriteInteger(u"FrmPodglad_Left"_s, 300);
-        reg.WriteInteger(u"FrmPodglad_Top"_s, 100);
-        reg.WriteInteger(u"FrmPodglad_Width"_s, 900);
-        reg.WriteInteger(u"FrmPodglad_Height"_s, 900);
-    });
+    writeBounds(300, 100, 900, 900);
     FixedAreaPreview f;
     f.LoadSettings();
     EXPECT_EQ(f.geometry(), QRect(300, 100, 700, 600));
@@ -322,12 +321,7 @@ TEST_F(Preview, AStoredRectangleIsCutBackToTheWorkArea) {
 }
 
 TEST_F(Preview, OnALowScreenTheMinimumAndTheStoredRectangleFitTheWorkArea) {
-    writeSettings([](TRegistry& reg) {
-        reg.WriteInteger(u"FrmPodglad_Left"_s, 0);
-        reg.WriteInteger(u"FrmPodglad_Top"_s, 300);
-        reg.WriteInteger(u"FrmPodglad_Width"_s, 640);
-        reg.WriteInteger(u"FrmPodglad_Height"_s, 520);
-    });
+    writeBounds(0, 300, 640, 520);
     LowAreaPreview f;
     f.LoadSettings();
     EXPECT_LE(f.minimumHeight(), 460);

@@ -1,6 +1,7 @@
 // Drawing pages off the input path: the bounded cache, the workers, cancelled and stale work,
 // and what the viewer paints before and after a page is drawn.
 #include "ViewingSupport.h"
+#include "kit/KitTestUtil.h"
 #include "platform/EmfPlayer.h"
 #include "support/Examples.h"
 #include "viewing/EmfViewer.h"
@@ -196,13 +197,7 @@ protected:
         v.setZoomLevel(zoomPageH);
         v.AddPage(textPage());
     }
-    QImage shot(qreal dpr = 1) {
-        QImage image(v.size() * dpr, QImage::Format_RGB32);
-        image.setDevicePixelRatio(dpr);
-        image.fill(Qt::magenta);
-        v.render(&image);
-        return image;
-    }
+    QImage shot(qreal dpr = 1) { return kittest::shot(v, dpr); }
     TEmfViewer v;
 };
 

@@ -2,8 +2,8 @@
 // Helpers of the viewer tests: printouts built in code, written to a temporary folder and composed
 // into shared pages, and a way to wait for the viewer's background work.
 
-#include "document/Wydruki.h"
 #include "platform/Page.h"
+#include "support/ComposedPages.h"
 #include "support/WydWriter.h"
 
 #include <QList>
@@ -44,13 +44,8 @@ inline QString writePrintout(const QTemporaryDir& dir, const WPrintout& p,
 
 // The printout's pages, composed, as the viewer holds them.
 inline QList<vek::PagePtr> composedPages(const WPrintout& p) {
-    QTemporaryDir dir;
-    vek::TWydruk w;
-    w.LoadFromFile(writePrintout(dir, p));
-    QList<vek::PagePtr> pages;
-    w.OnNextPage = [&](vek::TWydruk&, const vek::PagePtr& page) { pages.append(page); };
-    w.MakePages();
-    return pages;
+    const std::vector<vek::PagePtr> pages = vek::test::composePrintout(p);
+    return QList<vek::PagePtr>(pages.begin(), pages.end());
 }
 
 } // namespace vektest
