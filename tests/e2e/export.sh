@@ -93,6 +93,10 @@ grep -q "Nie można zapisać pliku $work/clash/p-2.png" "$work/err" || fail "unw
 
 # A single EMF picture plays at its own frame size.
 "$exe" -q --dpi 96 -o "$work/picture.png" "$work/emf/p1.emf"
+# A WMF picture is one page in every mode, its text read as an EMF's is.
+wmf=$src/fuzz/corpus/wmf/text.wmf
+expect_eq "$("$exe" --text "$wmf" | tr -d '\f\n ')" "abcZażółćПривет" "text of a WMF picture"
+"$exe" --trace "$wmf" | grep -q "^EXTTEXTOUTW" || fail "trace of a WMF picture"
 expect_eq "$(png_size "$work/picture.png")" "794 x 1111" "picture PNG size"
 
 # Text of the pages: one form feed between pages.

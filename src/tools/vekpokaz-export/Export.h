@@ -41,7 +41,12 @@ struct Options {
 
 // --info: a JSON summary of the printout on standard output.
 ExitCode exportInfo(const Options& options);
-// The input is a single EMF picture: played at its own frame size into -o.
+// The input is a picture rather than a printout: its name or its header says EMF or WMF.
+bool isPictureFile(const QString& path);
+// A picture's bytes as EMF: anything that is no EMF is read as a WMF and converted (empty when it
+// is neither).
+QByteArray pictureAsEmf(QByteArray bytes);
+// The input is a single EMF or WMF picture: played at its own frame size into -o.
 ExitCode exportPicture(const Options& options);
 // The composed pages to -o (PDF, PNG, EMF, thumbnail) or to a printer (--print).
 ExitCode exportPages(const Options& options);

@@ -175,19 +175,11 @@ template <typename Fn> ExitCode guarded(Fn fn) {
     }
 }
 
-bool isMetafileFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.read(44);
-    return head.size() == 44 && head.mid(40, 4) == QByteArrayView(" EMF");
-}
-
 TMetafile readPicture(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw EFOpenError(u"Nie można otworzyć pliku \"%1\". %2"_s.arg(path, file.errorString()));
-    return TMetafile::fromBytes(file.readAll());
+    return TMetafile::fromBytes(pictureAsEmf(file.readAll()));
 }
 
 } // namespace
@@ -206,7 +198,7 @@ namespace {
 // The text modes: every page to the writer; a single picture is one page.
 ExitCode writeEveryPage(const Options& o, const WriterFactory& makeWriter) {
     return guarded([&] {
-        if (isMetafileFile(o.input)) { // a single picture is one page
+        if (isPictureFile(o.input)) { // a single picture is one page
             auto writer = makeWriter();
             writer->write(1, makePage(readPicture(o.input)));
             writer->finish();

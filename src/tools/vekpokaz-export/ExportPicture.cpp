@@ -87,6 +87,22 @@ ExitCode writeEmf(const QByteArray& bytes, const Options& o) {
 
 } // namespace
 
+bool isPictureFile(const QString& path) {
+    if (path.endsWith(u".emf", Qt::CaseInsensitive) || path.endsWith(u".wmf", Qt::CaseInsensitive))
+        return true;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = f.read(44);
+    WmfInfo wmf;
+    return (head.size() == 44 && head.mid(40, 4) == QByteArrayView(" EMF")) || readWmfInfo(head, wmf);
+}
+
+QByteArray pictureAsEmf(QByteArray bytes) {
+    EmfHeader header;
+    return readEmfHeader(bytes, header) ? bytes : convertWmf(bytes).emf;
+}
+
 ExitCode exportPicture(const Options& o) {
     QFile file(o.input);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -95,10 +111,8 @@ ExitCode exportPicture(const Options& o) {
     }
     // Played from the bytes as they are: a picture whose length fields overstate its size (a cut
     // file) still draws what it holds.
-    QByteArray bytes = file.readAll();
+    const QByteArray bytes = pictureAsEmf(file.readAll());
     EmfHeader header;
-    if (!readEmfHeader(bytes, header))
-        bytes = convertWmf(bytes).emf;
     if (!readEmfHeader(bytes, header)) {
         printError(QStringLiteral("Nieprawidłowy metaplik"));
         return ExitCode::Unreadable;

@@ -1,7 +1,6 @@
 // vekpokaz-export: the headless exporter. Parses the command line and runs one mode (Export.h).
 #include "Export.h"
 #include "ExportMessages.h"
-#include "platform/WmfPlayer.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -40,18 +39,6 @@ bool parseMargins(const QString& text, std::array<int, 4>& out) {
         out[size_t(i)] = v;
     }
     return true;
-}
-
-// The input is a picture rather than a printout when it carries an EMF or a WMF header.
-bool isEmfInput(const QString& path) {
-    if (path.endsWith(u".emf", Qt::CaseInsensitive) || path.endsWith(u".wmf", Qt::CaseInsensitive))
-        return true;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = f.read(44);
-    vek::WmfInfo wmf;
-    return (head.size() == 44 && head.mid(40, 4) == QByteArrayView(" EMF")) || vek::readWmfInfo(head, wmf);
 }
 
 void addOptions(QCommandLineParser& p) {
@@ -164,7 +151,7 @@ ExitCode run(const Options& o) {
         return exportText(o);
     if (o.trace)
         return exportTrace(o);
-    if (isEmfInput(o.input))
+    if (isPictureFile(o.input))
         return exportPicture(o);
     return exportPages(o);
 }
