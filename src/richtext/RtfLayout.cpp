@@ -147,7 +147,9 @@ int Layout::withGlyph(int style, QStringView text, qsizetype at) {
     return result;
 }
 
-// The family Qt's own text layout draws the character with when font lacks it.
+// The family Qt's own text layout draws the character with when font lacks it; empty when no
+// installed face has it. Qt then lays it out in a stand-in that draws boxes: it has no font file
+// behind it (no tables) and no family, and must not be asked for one.
 QString Layout::fallbackFamily(const QFont& font, QStringView character) {
     QTextLayout layout(character.toString(), font);
     layout.beginLayout();
@@ -155,7 +157,9 @@ QString Layout::fallbackFamily(const QFont& font, QStringView character) {
     layout.endLayout();
     for (const QGlyphRun& run : layout.glyphRuns()) {
         const QRawFont raw = run.rawFont();
-        if (!run.glyphIndexes().isEmpty() && run.glyphIndexes().front() != 0)
+        if (run.glyphIndexes().isEmpty() || run.glyphIndexes().front() == 0)
+            continue;
+        if (raw.isValid() && !raw.fontTable("head").isEmpty())
             return raw.familyName();
     }
     return {};

@@ -266,3 +266,13 @@ TEST(RichTextFormatting, MissingGlyphsComeFromAFaceThatHasThem) {
             EXPECT_TRUE(r.font->rawFont().supportsCharacter(ch)) << qPrintable(r.text);
     EXPECT_TRUE(c.text().endsWith(u"y \u00E1"_s)) << qPrintable(c.text());
 }
+
+// A character no installed face has (a Devanagari letter, a private-use code) in a face that lacks
+// it too: Qt draws it with a stand-in without a family; the text lays out in the face asked for.
+TEST(RichTextFormatting, ACharacterNoFaceHasStaysInTheFaceAskedFor) {
+    const RecordingCanvas c = draw(test::richEdit("\\pard\\f2\\fs24 a\\u2321 ?b\\u-8192 ?c\\par"));
+    EXPECT_TRUE(c.text().startsWith(u"a"_s)) << qPrintable(c.text());
+    EXPECT_TRUE(c.text().endsWith(u"c"_s)) << qPrintable(c.text());
+    for (const TextRun& r : c.runs)
+        EXPECT_FALSE(r.font->qfont().family().isEmpty());
+}
