@@ -71,17 +71,9 @@ void EmfRecordBuffer::end() {
 }
 
 void EmfRecordBuffer::record(std::uint32_t type, std::initializer_list<std::int32_t> fields) {
-    beforeRecord();
-    const std::uint32_t size = std::uint32_t(8 + 4 * fields.size());
-    char* p = extend(size);
-    qToLittleEndian(type, p);
-    qToLittleEndian(size, p + 4);
-    p += 8;
-    for (std::int32_t f : fields) {
-        qToLittleEndian(f, p);
-        p += 4;
-    }
-    ++m_records;
+    EmfRecordCursor out = add(type, std::uint32_t(8 + 4 * fields.size()));
+    for (std::int32_t f : fields)
+        out.i32(f);
 }
 
 EmfRecordCursor EmfRecordBuffer::add(std::uint32_t type, std::uint32_t size) {
@@ -108,16 +100,11 @@ void EmfRecordBuffer::u32(std::uint32_t v) {
 }
 
 void EmfRecordBuffer::f32(float v) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &v, 4);
-    u32(bits);
+    EmfRecordCursor(extend(4)).f32(v);
 }
 
 void EmfRecordBuffer::rectL(int left, int top, int right, int bottom) {
-    i32(left);
-    i32(top);
-    i32(right);
-    i32(bottom);
+    EmfRecordCursor(extend(16)).rectL(left, top, right, bottom);
 }
 
 void EmfRecordBuffer::utf16(QStringView s) {

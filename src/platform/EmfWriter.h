@@ -10,8 +10,8 @@
 #include <QSize>
 #include <QStringView>
 #include <QtEndian>
+#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 
 namespace vek {
@@ -38,11 +38,7 @@ public:
     void u16(std::uint16_t v) { put(v); }
     void u32(std::uint32_t v) { put(v); }
     void i32(std::int32_t v) { put(v); }
-    void f32(float v) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &v, 4);
-        put(bits);
-    }
+    void f32(float v) { put(std::bit_cast<std::uint32_t>(v)); }
     void rectL(int left, int top, int right, int bottom) {
         for (std::int32_t v : {left, top, right, bottom})
             put(v);

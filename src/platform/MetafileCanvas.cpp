@@ -91,9 +91,11 @@ void uniteAxis(double& u, double& us, double v, double vs) {
     us = high - low;
 }
 
-// The union of the glyph cells of text (TextPlacement::glyphCell), computed with the very
+// The union of what the glyphs of text can cover: each character's cell (TextPlacement::cell)
+// widened to the glyph's own advance where the mapping squeezes the advances more than the glyphs
+// (without the advanced mode text scales by the vertical scale only). Computed with the very
 // operations of QRectF::normalized() and QRectF::united() in their order, so to the last bit the
-// same bounds, without a library call per character.
+// bounds they would give, without a library call per character.
 QRectF glyphCells(const TextPlacement& place, const GdiFont& font, QStringView text, const int* dx) {
     double ux = 0, uy = 0, uw = 0, uh = 0; // the union so far, as QRectF holds it
     const double ascent = font.ascent();

@@ -12,7 +12,6 @@
 #include <QRectF>
 #include <QStringView>
 #include <QTransform>
-#include <algorithm>
 #include <vector>
 
 namespace vek {
@@ -35,15 +34,6 @@ struct TextPlacement {
     QRectF cell(const GdiFont& font, double x, double y, double advance) const {
         const QPointF o = origin(x, y);
         return QRectF(o.x(), o.y() - font.ascent(), advance * posScaleX, font.height()).normalized();
-    }
-    // The cell of character c, widened to the glyph's own advance where the mapping squeezes the
-    // advances more than the glyphs (without the advanced mode text scales by the vertical scale
-    // only): what its glyph can cover.
-    QRectF glyphCell(const GdiFont& font, double x, double y, double advance, char16_t c) const {
-        QRectF r = cell(font, x, y, advance);
-        const double natural = font.advance(c) / stretch;
-        r.setRight(std::max(r.right(), origin(x, y).x() + natural));
-        return r;
     }
 };
 
