@@ -4,14 +4,12 @@
 //   VEK_UPDATE_GOLDENS=1 build/tests/test_golden
 // and commit them on their own.
 #include "compose/ComposeSupport.h"
-#include "document/Wydruki.h"
 #include "platform/EmfTrace.h"
 #include "support/ComposedPages.h"
 #include "support/Examples.h"
 #include "support/Kosztorys.h"
 #include "support/WydWriter.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>

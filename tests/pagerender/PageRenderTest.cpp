@@ -4,10 +4,10 @@
 #include "document/Wydruki.h"
 #include "platform/EmfPlayer.h"
 #include "support/ComposedPages.h"
+#include "support/EmfTestSupport.h"
 #include "support/Examples.h"
 #include "support/Kosztorys.h"
 
-#include <QPainter>
 #include <QTemporaryDir>
 #include <condition_variable>
 #include <gtest/gtest.h>
@@ -116,12 +116,7 @@ TEST(PageRender, CancelledRenderGivesNoImage) {
 // cancel that comes while it plays stops it at the next record.
 TEST(PageRender, PlaysTheDisplayListAndStopsWhenCancelled) {
     const Page& page = fakturaPage(0);
-    QImage bytes(kSize, QImage::Format_RGB32);
-    bytes.fill(Qt::white);
-    {
-        QPainter p(&bytes);
-        playEmf(p, QRectF(QPointF(0, 0), QSizeF(kSize)), page.metafile());
-    }
+    const QImage bytes = renderEmf(page.metafile().bytes(), kSize);
     EXPECT_EQ(renderPage(page, kSize, 1.0), bytes);
 
     std::atomic<bool> cancel = false;

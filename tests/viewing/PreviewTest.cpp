@@ -50,6 +50,22 @@ public:
     QRect WorkArea() const override { return QRect(0, 20, 800, 460); }
 };
 
+// Catches the error messages shown while it lives, instead of showing them.
+class ShownErrors {
+public:
+    ShownErrors()
+        : m_saved(TVekForm::ErrorDisplay) {
+        TVekForm::ErrorDisplay = [this](const QString& message) { messages.append(message); };
+    }
+    ~ShownErrors() { TVekForm::ErrorDisplay = m_saved; }
+    Q_DISABLE_COPY_MOVE(ShownErrors)
+
+    QStringList messages;
+
+private:
+    std::function<void(const QString&)> m_saved;
+};
+
 // Catches the addresses the window opens instead of starting a browser.
 class AddressCatcher : public QObject {
     Q_OBJECT
@@ -176,25 +192,20 @@ TEST_F(Preview, ClosingAtOnceStopsTheReading) {
 }
 
 TEST_F(Preview, AFileThatIsNoPrintoutIsReportedAndTheWindowStaysEmpty) {
-    QStringList shown;
-    const auto display = TVekForm::ErrorDisplay;
-    TVekForm::ErrorDisplay = [&](const QString& message) { shown.append(message); };
+    ShownErrors shown;
     const QString path = dir.filePath(u"zdjecie.wyd"_s);
     test::writeFile(path, QByteArray("\x89PNG\r\n\x1a\n to nie jest wydruk"));
     TFrmPodglad f;
     f.SetPrintoutFile(path);
     f.show();
-    ASSERT_TRUE(waitFor([&] { return !shown.isEmpty() && !f.Building(); }));
-    TVekForm::ErrorDisplay = display;
-    EXPECT_EQ(shown, QStringList{u"Plik nie zawiera prawidłowego wydruku Vekta"_s});
+    ASSERT_TRUE(waitFor([&] { return !shown.messages.isEmpty() && !f.Building(); }));
+    EXPECT_EQ(shown.messages, QStringList{u"Plik nie zawiera prawidłowego wydruku Vekta"_s});
     EXPECT_EQ(f.viewer->PageCount(), 0);
     EXPECT_TRUE(f.isVisible());
 }
 
 TEST_F(Preview, ADamagedFileShowsThePagesBeforeTheDamageAndThenTheError) {
-    QStringList shown;
-    const auto display = TVekForm::ErrorDisplay;
-    TVekForm::ErrorDisplay = [&](const QString& message) { shown.append(message); };
+    ShownErrors shown;
     TFrmPodglad::PrintDialog = [](TFrmPodglad&) {};
     const QByteArray body = test::bodyBytes(numberedPrintout(3000));
     const QString path = dir.filePath(u"uciety.wyd"_s);
@@ -202,10 +213,10 @@ TEST_F(Preview, ADamagedFileShowsThePagesBeforeTheDamageAndThenTheError) {
     TFrmPodglad f;
     f.SetPrintoutFile(path);
     f.show();
-    ASSERT_TRUE(waitFor([&] { return !shown.isEmpty() && !f.Building(); }));
-    TVekForm::ErrorDisplay = display;
-    ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown.front().startsWith(u"Błąd czytania z pliku"_s)) << shown.front().toStdString();
+    ASSERT_TRUE(waitFor([&] { return !shown.messages.isEmpty() && !f.Building(); }));
+    ASSERT_EQ(shown.messages.size(), 1);
+    EXPECT_TRUE(shown.messages.front().startsWith(u"Błąd czytania z pliku"_s))
+        << shown.messages.front().toStdString();
     EXPECT_GE(f.viewer->PageCount(), 5); // about half of the printout's pages
     EXPECT_TRUE(f.isVisible());
     EXPECT_TRUE(f.hb->TextAccept().isEmpty()); // no printing of a partial printout

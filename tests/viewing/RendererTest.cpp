@@ -2,7 +2,7 @@
 // and what the viewer paints before and after a page is drawn.
 #include "ViewingSupport.h"
 #include "kit/KitTestUtil.h"
-#include "platform/EmfPlayer.h"
+#include "support/EmfTestSupport.h"
 #include "support/Examples.h"
 #include "viewing/EmfViewer.h"
 #include "viewing/PageCache.h"
@@ -10,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QImage>
-#include <QPainter>
 #include <gtest/gtest.h>
 
 using namespace vek;
@@ -138,12 +137,7 @@ TEST(PageRenderer, ATileHasThePixelsOfTheSameAreaOfTheWholePage) {
     const PagePtr page = composedPages(test::faktura()).front();
     for (const qreal dpr : {1.0, 2.0, 1.5}) {
         const QSize pageSize = (QSizeF(1100, 1556) * dpr).toSize();
-        QImage whole(pageSize, QImage::Format_RGB32);
-        whole.fill(Qt::white);
-        {
-            QPainter p(&whole);
-            playEmf(p, QRectF(QPointF(0, 0), QSizeF(pageSize)), page->metafile());
-        }
+        const QImage whole = vek::test::renderEmf(page->metafile().bytes(), pageSize);
         QList<QRect> tiles = {QRect(333, 517, 300, 211), QRect(0, 101, pageSize.width(), 37),
                               QRect(pageSize.width() - 97, pageSize.height() - 61, 97, 61)};
         for (int y = 0; y < pageSize.height(); y += kTileSide)

@@ -2,6 +2,7 @@
 // The exporter's parsed command line and its modes. Each mode lives in its own file
 // (ExportInfo.cpp, ExportPicture.cpp, ExportPages.cpp, ...) and answers an exit code.
 
+#include <QByteArray>
 #include <QString>
 #include <array>
 

@@ -112,12 +112,7 @@ ExitCode exportPicture(const Options& o) {
     // Played from the bytes as they are: a picture whose length fields overstate its size (a cut
     // file) still draws what it holds.
     const QByteArray bytes = pictureAsEmf(file.readAll());
-    EmfHeader header;
-    if (!readEmfHeader(bytes, header)) {
-        printError(QStringLiteral("Nieprawidłowy metaplik"));
-        return ExitCode::Unreadable;
-    }
-    const QSizeF mm = pictureSizeMm(bytes);
+    const QSizeF mm = pictureSizeMm(bytes); // empty when the bytes are no metafile
     if (!(mm.width() > 0) || !(mm.height() > 0) || mm.width() > 1e5 || mm.height() > 1e5) {
         printError(QStringLiteral("Nieprawidłowy metaplik"));
         return ExitCode::Unreadable;

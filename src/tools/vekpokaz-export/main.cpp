@@ -3,7 +3,6 @@
 #include "ExportMessages.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 #include <QGuiApplication>
 #include <optional>
 
